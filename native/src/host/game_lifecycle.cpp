@@ -1,0 +1,92 @@
+#include "file_io.h"
+#include "player.h"
+
+namespace tovarune {
+
+bool Player::load_game(const std::string &path) {
+    if (!core_loaded_) {
+        last_error_ = "Carregue um core antes da ROM.";
+        return false;
+    }
+    unload_game();
+    rom_path_ = path;
+
+    retro_system_info system_info{};
+    core_api_.retro_get_system_info(&system_info);
+
+    retro_game_info game{};
+    game.path = rom_path_.c_str();
+    release_rom_data();
+    if (!system_info.need_fullpath) {
+        const ReadResult read = read_file(rom_path_, rom_data_);
+        if (read == ReadResult::not_found || read == ReadResult::open_failed) {
+            last_error_ = "Nao foi possivel abrir a ROM.";
+            return false;
+        }
+        if (read != ReadResult::ok || rom_data_.empty()) {
+            release_rom_data();
+            last_error_ = "A ROM esta vazia ou nao pode ser lida.";
+            return false;
+        }
+        game.data = rom_data_.data();
+        game.size = rom_data_.size();
+    }
+
+    if (!core_api_.retro_load_game(&game)) {
+        last_error_ = "O core Snes9x recusou a ROM.";
+        release_rom_data();
+        return false;
+    }
+    core_api_.retro_get_system_av_info(&av_info_);
+    if (set_controller_port_device_ != nullptr) {
+        set_controller_port_device_(0, RETRO_DEVICE_JOYPAD);
+    }
+    // Sound made while the game loaded is not part of the game.
+    audio_frames_.clear();
+    drop_frame();
+    game_loaded_ = true;
+    load_save_ram();
+    last_error_.clear();
+    return true;
+}
+
+void Player::unload_game() {
+    if (!game_loaded_) {
+        return;
+    }
+    store_save_ram();
+    core_api_.retro_unload_game();
+    game_loaded_ = false;
+    release_rom_data();
+    audio_frames_.clear();
+    drop_frame();
+    rom_path_.clear();
+}
+
+void Player::run_frame() {
+    if (game_loaded_ && core_api_.retro_run != nullptr) {
+        core_api_.retro_run();
+    }
+}
+
+void Player::reset_game() {
+    if (game_loaded_ && core_api_.retro_reset != nullptr) {
+        core_api_.retro_reset();
+    }
+}
+
+double Player::fps() const { return av_info_.timing.fps > 0.0 ? av_info_.timing.fps : 60.0; }
+
+double Player::sample_rate() const {
+    return av_info_.timing.sample_rate > 0.0 ? av_info_.timing.sample_rate : 48000.0;
+}
+
+void Player::drop_frame() {
+    if (frame_sink_ != nullptr) {
+        frame_sink_->drop_frame();
+    }
+}
+
+void Player::release_rom_data() { rom_data_.reset(); }
+
+} // namespace tovarune

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "audio_queue.h"
+#include "byte_buffer.h"
+#include "core_api.h"
+#include "core_library.h"
+#include "frame_sink.h"
+#include "joypad.h"
+#include "options_store.h"
+
+#include <libretro.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tovarune {
+
+// One libretro core and at most one game, driven by a script: everything a
+// LibretroPlayer node does, without the engine. Texts are UTF-8.
+class Player {
+public:
+    Player() = default;
+    ~Player();
+    Player(const Player &) = delete;
+    Player &operator=(const Player &) = delete;
+
+    // Where frames go; null sends them nowhere. Not owned.
+    void set_frame_sink(FrameSink *sink) { frame_sink_ = sink; }
+
+    // Core lifecycle.
+    bool load_core(const std::string &path);
+    void unload_core();
+
+    // Game lifecycle.
+    bool load_game(const std::string &path);
+    void unload_game();
+    void run_frame();
+    void reset_game();
+
+    void set_paths(const std::string &system_path, const std::string &save_path);
+    void set_button(std::int32_t button_id, bool pressed) {
+        joypad_.set_button(button_id, pressed);
+    }
+
+    bool save_state(const std::string &path);
+    bool load_state(const std::string &path);
+
+    bool is_core_loaded() const { return core_loaded_; }
+    bool is_game_loaded() const { return game_loaded_; }
+    const std::string &last_error() const { return last_error_; }
+    double fps() const;
+    double sample_rate() const;
+
+    // Takes up to `max_frames` of the oldest queued audio frames (none when
+    // `max_frames` is not positive), handing each to `sink(index, frame)`.
+    template <typename Sink> std::size_t pop_audio_frames(std::int32_t max_frames, Sink &&sink) {
+        if (max_frames <= 0) {
+            return 0;
+        }
+        return audio_frames_.pop(static_cast<std::size_t>(max_frames), sink);
+    }
+    std::size_t queued_audio_frames() const { return audio_frames_.size(); }
+
+    OptionsStore &options() { return options_; }
+    const OptionsStore &options() const { return options_; }
+
+    // What the callbacks work on.
+    unsigned pixel_format() const { return pixel_format_; }
+    bool set_pixel_format(unsigned format);
+    // Null when the directory is not set; otherwise valid until the core that
+    // may hold it is unloaded.
+    const char *system_directory() const;
+    const char *save_directory() const;
+    AudioQueue &audio_frames() { return audio_frames_; }
+    const Joypad &joypad() const { return joypad_; }
+    FrameSink *frame_sink() const { return frame_sink_; }
+    const retro_system_av_info &av_info() const { return av_info_; }
+    const std::string &rom_path() const { return rom_path_; }
+    const CoreApi &core_api() const { return core_api_; }
+    bool holds_library() const { return core_module_ != nullptr; }
+
+private:
+    void close_core_module();
+    void drop_frame();
+    void release_rom_data();
+    void load_save_ram();
+    void store_save_ram();
+    void replace_path(std::unique_ptr<std::string> &field, const std::string &text);
+
+    LibraryHandle core_module_ = nullptr;
+    CoreApi core_api_;
+    void (*set_controller_port_device_)(unsigned, unsigned) = nullptr;
+    bool core_loaded_ = false;
+    bool game_loaded_ = false;
+    unsigned pixel_format_ = RETRO_PIXEL_FORMAT_0RGB1555;
+    retro_system_av_info av_info_{};
+    Joypad joypad_;
+    AudioQueue audio_frames_;
+    std::string rom_path_;
+    // Held by pointer so that the text a core was handed keeps its address;
+    // texts replaced while a core is loaded stay alive until it is unloaded.
+    std::unique_ptr<std::string> system_path_ = std::make_unique<std::string>();
+    std::unique_ptr<std::string> save_path_ = std::make_unique<std::string>();
+    std::vector<std::unique_ptr<std::string>> retired_paths_;
+    ByteBuffer rom_data_;
+    OptionsStore options_;
+    std::string last_error_;
+    // A save file that was there at load but could not be read: it is kept
+    // rather than overwritten with whatever the save RAM holds at unload.
+    std::string unreadable_save_ram_path_;
+    FrameSink *frame_sink_ = nullptr;
+};
+
+} // namespace tovarune

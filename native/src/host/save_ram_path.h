@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace tovarune {
+
+// Path rules differ by platform: Windows separates with both slashes, knows
+// drive designators and cuts names at a colon; POSIX has only '/'.
+enum class PathStyle { windows, posix };
+
+#ifdef _WIN32
+constexpr PathStyle native_path_style = PathStyle::windows;
+#else
+constexpr PathStyle native_path_style = PathStyle::posix;
+#endif
+
+// The battery save file of a game: the game file's stem with ".srm" in the
+// save directory. Empty when either text is empty (no file applies).
+std::string save_ram_path(const std::string &save_dir, const std::string &rom_path,
+                          PathStyle style = native_path_style);
+
+} // namespace tovarune

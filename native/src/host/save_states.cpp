@@ -1,0 +1,35 @@
+#include "byte_buffer.h"
+#include "file_io.h"
+#include "player.h"
+
+namespace tovarune {
+
+bool Player::save_state(const std::string &path) {
+    if (!game_loaded_ || core_api_.retro_serialize_size == nullptr ||
+        core_api_.retro_serialize == nullptr) {
+        return false;
+    }
+    // Asked every time: a core's state size may change while it runs.
+    const std::size_t size = core_api_.retro_serialize_size();
+    if (size == 0) {
+        return false;
+    }
+    ByteBuffer state;
+    if (!state.allocate(size) || !core_api_.retro_serialize(state.data(), size)) {
+        return false;
+    }
+    return write_file_atomically(path, state.data(), size);
+}
+
+bool Player::load_state(const std::string &path) {
+    if (!game_loaded_ || core_api_.retro_unserialize == nullptr) {
+        return false;
+    }
+    ByteBuffer state;
+    if (read_file(path, state) != ReadResult::ok || state.empty()) {
+        return false;
+    }
+    return core_api_.retro_unserialize(state.data(), state.size());
+}
+
+} // namespace tovarune
