@@ -1,0 +1,169 @@
+// A libretro core that does only what its test asks, and logs every call.
+// Build variants leave out an entry point, report another API version, or
+// lack the optional retro_set_controller_port_device.
+
+#include "fake_core_control.h"
+
+#include <algorithm>
+#include <cstring>
+
+#ifndef FAKE_CORE_API_VERSION
+#define FAKE_CORE_API_VERSION RETRO_API_VERSION
+#endif
+
+namespace {
+
+FakeCoreControl control;
+
+void record(const char *entry_point) {
+    if (control.call_count < sizeof control.calls / sizeof control.calls[0]) {
+        control.calls[control.call_count++] = entry_point;
+    }
+    if (control.hook != nullptr) {
+        control.hook(entry_point);
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+RETRO_API FakeCoreControl *fake_core_control() { return &control; }
+
+RETRO_API void fake_core_reset() {
+    control = FakeCoreControl{};
+    control.accept_game = true;
+    control.serialize_size = 16;
+    control.serialize_result = true;
+    control.unserialize_result = true;
+}
+
+RETRO_API void retro_init() { record("retro_init"); }
+RETRO_API void retro_deinit() { record("retro_deinit"); }
+
+RETRO_API unsigned retro_api_version() {
+    record("retro_api_version");
+    return FAKE_CORE_API_VERSION;
+}
+
+RETRO_API void retro_get_system_info(retro_system_info *info) {
+    record("retro_get_system_info");
+    info->library_name = "fake";
+    info->library_version = "1";
+    info->need_fullpath = control.need_fullpath;
+}
+
+RETRO_API void retro_get_system_av_info(retro_system_av_info *info) {
+    record("retro_get_system_av_info");
+    *info = control.av_info;
+}
+
+RETRO_API void retro_set_environment(retro_environment_t cb) {
+    control.environment = cb;
+    record("retro_set_environment");
+}
+RETRO_API void retro_set_video_refresh(retro_video_refresh_t cb) {
+    control.video_refresh = cb;
+    record("retro_set_video_refresh");
+}
+RETRO_API void retro_set_audio_sample(retro_audio_sample_t cb) {
+    control.audio_sample = cb;
+    record("retro_set_audio_sample");
+}
+RETRO_API void retro_set_audio_sample_batch(retro_audio_sample_batch_t cb) {
+    control.audio_sample_batch = cb;
+    record("retro_set_audio_sample_batch");
+}
+RETRO_API void retro_set_input_poll(retro_input_poll_t cb) {
+    control.input_poll = cb;
+    record("retro_set_input_poll");
+}
+RETRO_API void retro_set_input_state(retro_input_state_t cb) {
+    control.input_state = cb;
+    record("retro_set_input_state");
+}
+
+#ifndef FAKE_CORE_WITHOUT_PORT_DEVICE
+RETRO_API void retro_set_controller_port_device(unsigned port, unsigned device) {
+    record("retro_set_controller_port_device");
+    control.port_device[0] = port;
+    control.port_device[1] = device;
+}
+#endif
+
+RETRO_API bool retro_load_game(const retro_game_info *game) {
+    record("retro_load_game");
+    control.game_path_null = game->path == nullptr;
+    if (game->path != nullptr) {
+        std::strncpy(control.game_path, game->path, sizeof control.game_path - 1);
+    }
+    control.game_data = game->data;
+    control.game_size = game->size;
+    if (game->data != nullptr) {
+        std::memcpy(control.game_bytes, game->data,
+                    std::min(game->size, sizeof control.game_bytes));
+    }
+    return control.accept_game;
+}
+
+RETRO_API void retro_unload_game() { record("retro_unload_game"); }
+
+RETRO_API void retro_run() {
+    record("retro_run");
+    if (control.input_poll != nullptr) {
+        control.input_poll();
+    }
+    if (control.frame_data != nullptr && control.video_refresh != nullptr) {
+        control.video_refresh(control.frame_data, control.frame_width, control.frame_height,
+                              control.frame_pitch);
+    }
+    if (control.audio != nullptr && control.audio_sample_batch != nullptr) {
+        control.audio_sample_batch(control.audio, control.audio_frames);
+    }
+}
+
+RETRO_API void retro_reset() { record("retro_reset"); }
+
+RETRO_API size_t retro_serialize_size() {
+    record("retro_serialize_size");
+    return control.serialize_size;
+}
+
+RETRO_API bool retro_serialize(void *data, size_t size) {
+    record("retro_serialize");
+    if (control.serialize_result) {
+        std::memcpy(data, control.state, std::min(size, sizeof control.state));
+    }
+    return control.serialize_result;
+}
+
+#ifndef FAKE_CORE_WITHOUT_UNSERIALIZE
+RETRO_API bool retro_unserialize(const void *data, size_t size) {
+    record("retro_unserialize");
+    control.unserialized_size = size;
+    std::memcpy(control.unserialized, data, std::min(size, sizeof control.unserialized));
+    return control.unserialize_result;
+}
+#endif
+
+RETRO_API void *retro_get_memory_data(unsigned id) {
+    record("retro_get_memory_data");
+    return id == RETRO_MEMORY_SAVE_RAM && !control.save_ram_null ? control.save_ram : nullptr;
+}
+
+RETRO_API size_t retro_get_memory_size(unsigned id) {
+    record("retro_get_memory_size");
+    return id == RETRO_MEMORY_SAVE_RAM ? control.save_ram_size : 0;
+}
+
+// Entry points every core has but the player never calls.
+RETRO_API void retro_cheat_reset() {}
+RETRO_API void retro_cheat_set(unsigned, bool, const char *) {}
+RETRO_API bool retro_load_game_special(unsigned, const retro_game_info *, size_t) { return false; }
+RETRO_API unsigned retro_get_region() { return RETRO_REGION_NTSC; }
+
+} // extern "C"
+
+namespace {
+const bool reset_at_load = (fake_core_reset(), true);
+} // namespace

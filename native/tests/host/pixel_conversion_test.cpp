@@ -1,0 +1,96 @@
+#include "pixel_conversion.h"
+
+#include <libretro.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace tovarune {
+namespace {
+
+using Rgba = std::array<std::uint8_t, 4>;
+
+Rgba convert_pixel(unsigned format, std::uint32_t word) {
+    std::uint8_t source[4];
+    std::memcpy(source, &word, sizeof source);
+    Rgba out{};
+    convert_frame(VideoFrame{source, 1, 1, 4, format}, out.data());
+    return out;
+}
+
+struct PixelCase {
+    unsigned format;
+    std::uint32_t word;
+    Rgba expected;
+};
+
+TEST(PixelConversion, WidensChannelsByTruncatingDivision) {
+    const PixelCase cases[] = {
+        // Top byte of XRGB8888 ignored.
+        {RETRO_PIXEL_FORMAT_XRGB8888, 0xFF102030u, {0x10, 0x20, 0x30, 255}},
+        {RETRO_PIXEL_FORMAT_RGB565, 0xFFFF, {255, 255, 255, 255}},
+        // 5-bit 16 gives 131 (bit replication would give 132).
+        {RETRO_PIXEL_FORMAT_RGB565, 0x8000, {131, 0, 0, 255}},
+        // 6-bit 32 gives 129 (bit replication would give 130).
+        {RETRO_PIXEL_FORMAT_RGB565, 0x0400, {0, 129, 0, 255}},
+        // 5-bit 3 gives 24 (rounding would give 25).
+        {RETRO_PIXEL_FORMAT_RGB565, 0x0003, {0, 0, 24, 255}},
+        // Bit 15 of 0RGB1555 ignored.
+        {RETRO_PIXEL_FORMAT_0RGB1555, 0x8000, {0, 0, 0, 255}},
+        {RETRO_PIXEL_FORMAT_0RGB1555, 0x7FFF, {255, 255, 255, 255}},
+        {RETRO_PIXEL_FORMAT_0RGB1555, 16u << 10 | 3u << 5 | 31u, {131, 24, 255, 255}},
+        // Unknown formats read as 0RGB1555.
+        {7, 0x7C00, {255, 0, 0, 255}},
+    };
+    for (const PixelCase &c : cases) {
+        EXPECT_EQ(convert_pixel(c.format, c.word), c.expected)
+            << "format " << c.format << " word " << std::hex << c.word;
+    }
+}
+
+TEST(PixelConversion, EveryFiveAndSixBitValueMatchesTheWideningRule) {
+    for (std::uint32_t c = 0; c < 64; ++c) {
+        const auto expected6 = static_cast<std::uint8_t>(c * 255 / 63);
+        EXPECT_EQ(convert_pixel(RETRO_PIXEL_FORMAT_RGB565, c << 5)[1], expected6);
+        if (c < 32) {
+            const auto expected5 = static_cast<std::uint8_t>(c * 255 / 31);
+            EXPECT_EQ(convert_pixel(RETRO_PIXEL_FORMAT_RGB565, c << 11)[0], expected5);
+            EXPECT_EQ(convert_pixel(RETRO_PIXEL_FORMAT_0RGB1555, c << 5)[1], expected5);
+        }
+    }
+}
+
+TEST(PixelConversion, PaddedPitchGivesTheSameImageAsPackedRows) {
+    constexpr unsigned width = 3, height = 2;
+    const std::uint16_t packed[width * height] = {0x001F, 0x07E0, 0xF800, 0x1234, 0xABCD, 0xFFFF};
+    // Same pixels with five junk pixels after each row.
+    constexpr unsigned padded_width = width + 5;
+    std::vector<std::uint16_t> padded(padded_width * height, 0xDEAD);
+    for (unsigned y = 0; y < height; ++y) {
+        std::memcpy(&padded[y * padded_width], &packed[y * width], width * 2);
+    }
+    // One spare byte past the end shows the converter writes exactly w*h*4.
+    std::vector<std::uint8_t> a(rgba_size(width, height) + 1, 0x5A);
+    std::vector<std::uint8_t> b(rgba_size(width, height) + 1, 0x5A);
+    convert_frame(VideoFrame{packed, width, height, width * 2, RETRO_PIXEL_FORMAT_RGB565},
+                  a.data());
+    convert_frame(
+        VideoFrame{padded.data(), width, height, padded_width * 2, RETRO_PIXEL_FORMAT_RGB565},
+        b.data());
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a.back(), 0x5A);
+    // Row-major, top row first: pixel (0,1) is 0x1234.
+    const Rgba second_row_first = convert_pixel(RETRO_PIXEL_FORMAT_RGB565, 0x1234);
+    EXPECT_TRUE(
+        std::equal(second_row_first.begin(), second_row_first.end(), a.begin() + width * 4));
+}
+
+TEST(PixelConversion, SizeIsComputedInSixtyFourBits) {
+    EXPECT_EQ(rgba_size(65536, 65536), 65536ull * 65536ull * 4ull);
+}
+
+} // namespace
+} // namespace tovarune

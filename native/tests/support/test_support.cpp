@@ -1,0 +1,99 @@
+#include "test_support.h"
+
+#include "core_library.h"
+#include "native_path.h"
+#include "pixel_conversion.h"
+
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace tovarune::testing {
+
+TempDir::TempDir() {
+    std::random_device random;
+    std::error_code ec;
+    dir_ = fs::temp_directory_path(ec) / ("tovarune-test-" + std::to_string(random()));
+    fs::create_directories(dir_, ec);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+}
+
+std::string TempDir::path(const std::string &name) const {
+    const std::string dir = utf8_of(dir_);
+    return name.empty() ? dir : dir + "/" + name;
+}
+
+std::string fake_core_path(const std::string &variant) {
+    return std::string(FAKE_CORE_DIR) + "/" + variant + SHARED_LIBRARY_SUFFIX;
+}
+
+std::string utf8_of(const fs::path &path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+fs::path path_of(const std::string &utf8) { return native_path(utf8); }
+
+std::vector<std::uint8_t> read_bytes(const std::string &path) {
+    std::ifstream in(path_of(path), std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_bytes(const std::string &path, const std::vector<std::uint8_t> &bytes) {
+    std::ofstream out(path_of(path), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+bool file_exists(const std::string &path) {
+    std::error_code ec;
+    return fs::exists(path_of(path), ec);
+}
+
+std::vector<std::string> directory_entries(const std::string &path) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto &entry : fs::directory_iterator(path_of(path), ec)) {
+        names.push_back(utf8_of(entry.path().filename()));
+    }
+    return names;
+}
+
+FakeCoreControl *FakeCore::current_ = nullptr;
+
+FakeCore::FakeCore(const std::string &variant) : path_(fake_core_path(variant)) {
+    library_ = open_library(path_);
+    if (library_ == nullptr) {
+        ADD_FAILURE() << "cannot load " << path_;
+        return;
+    }
+    auto reset = reinterpret_cast<void (*)()>(find_symbol(library_, "fake_core_reset"));
+    auto get = reinterpret_cast<FakeCoreControl *(*)()>(find_symbol(library_, "fake_core_control"));
+    reset();
+    control_ = get();
+    current_ = control_;
+}
+
+FakeCore::~FakeCore() {
+    if (library_ != nullptr) {
+        close_library(library_);
+    }
+}
+
+std::vector<std::string> FakeCore::calls() const {
+    return std::vector<std::string>(control_->calls, control_->calls + control_->call_count);
+}
+
+void RecordingSink::present_frame(const VideoFrame &frame) {
+    last_frame = frame;
+    last_rgba.assign(rgba_size(frame.width, frame.height), 0);
+    convert_frame(frame, last_rgba.data());
+    ++frames;
+}
+
+} // namespace tovarune::testing

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "fake_core_control.h"
+#include "frame_sink.h"
+#include "player.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tovarune::testing {
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    // UTF-8 text of the directory, or of `name` inside it.
+    std::string path(const std::string &name = "") const;
+
+private:
+    std::filesystem::path dir_;
+};
+
+// Path of a fake core build: "fake_core", "fake_core_api_2", ...
+std::string fake_core_path(const std::string &variant = "fake_core");
+
+// The UTF-8 text of a native path, and back.
+std::string utf8_of(const std::filesystem::path &path);
+std::filesystem::path path_of(const std::string &utf8);
+
+std::vector<std::uint8_t> read_bytes(const std::string &path);
+void write_bytes(const std::string &path, const std::vector<std::uint8_t> &bytes);
+bool file_exists(const std::string &path);
+// Names of the entries in a directory.
+std::vector<std::string> directory_entries(const std::string &path);
+
+// Keeps the fake core library loaded for the whole test, so its knobs and log
+// outlive the player's own load and unload, and starts every test from a reset
+// core.
+class FakeCore {
+public:
+    explicit FakeCore(const std::string &variant = "fake_core");
+    ~FakeCore();
+    FakeCore(const FakeCore &) = delete;
+    FakeCore &operator=(const FakeCore &) = delete;
+
+    const std::string &path() const { return path_; }
+    FakeCoreControl &control() { return *control_; }
+    FakeCoreControl *operator->() { return control_; }
+
+    std::vector<std::string> calls() const;
+    // The knobs of the newest FakeCore, for hooks, which cannot capture.
+    static FakeCoreControl &current() { return *current_; }
+    void clear_calls() { control_->call_count = 0; }
+
+private:
+    std::string path_;
+    void *library_ = nullptr;
+    FakeCoreControl *control_ = nullptr;
+    static FakeCoreControl *current_;
+};
+
+// Records what the host hands a frame consumer.
+class RecordingSink : public FrameSink {
+public:
+    void present_frame(const VideoFrame &frame) override;
+    void drop_frame() override { ++drops; }
+
+    std::vector<std::uint8_t> last_rgba;
+    VideoFrame last_frame;
+    int frames = 0;
+    int drops = 0;
+};
+
+} // namespace tovarune::testing
