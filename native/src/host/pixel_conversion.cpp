@@ -5,6 +5,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tovarune {
 
 namespace {
@@ -39,7 +43,9 @@ inline void put(std::uint8_t *out, std::uint8_t r, std::uint8_t g, std::uint8_t 
     out[3] = 255;
 }
 
-void convert_row_xrgb8888(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+// Scalar rows: the portable path, and the tail of every vector row.
+
+void convert_row_xrgb8888_scalar(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
     for (unsigned x = 0; x < width; ++x, src += 4, out += 4) {
         const std::uint32_t p = read32(src);
         put(out, static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
@@ -47,19 +53,90 @@ void convert_row_xrgb8888(const std::uint8_t *src, std::uint8_t *out, unsigned w
     }
 }
 
-void convert_row_rgb565(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+void convert_row_rgb565_scalar(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
     for (unsigned x = 0; x < width; ++x, src += 2, out += 4) {
         const std::uint16_t p = read16(src);
         put(out, widen5[(p >> 11) & 0x1f], widen6[(p >> 5) & 0x3f], widen5[p & 0x1f]);
     }
 }
 
-void convert_row_0rgb1555(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+void convert_row_0rgb1555_scalar(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
     for (unsigned x = 0; x < width; ++x, src += 2, out += 4) {
         const std::uint16_t p = read16(src);
         put(out, widen5[(p >> 10) & 0x1f], widen5[(p >> 5) & 0x1f], widen5[p & 0x1f]);
     }
 }
+
+#if defined(__SSE2__)
+
+// floor(c * 255 / 31) == (c * 1053) >> 7 for every 5-bit c, and
+// floor(c * 255 / 63) == (c * 259 + 3) >> 6 for every 6-bit c; both products
+// fit in 16-bit lanes.
+inline __m128i widen5_lanes(__m128i c) {
+    return _mm_srli_epi16(_mm_mullo_epi16(c, _mm_set1_epi16(1053)), 7);
+}
+
+inline __m128i widen6_lanes(__m128i c) {
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(c, _mm_set1_epi16(259)), _mm_set1_epi16(3)),
+                          6);
+}
+
+// Eight pixels whose channels are widened to 16-bit lanes become 32 RGBA bytes.
+inline void store_rgba8(std::uint8_t *out, __m128i r, __m128i g, __m128i b) {
+    const __m128i rg = _mm_or_si128(r, _mm_slli_epi16(g, 8));
+    const __m128i ba = _mm_or_si128(b, _mm_set1_epi16(static_cast<short>(0xFF00)));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi16(rg, ba));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16), _mm_unpackhi_epi16(rg, ba));
+}
+
+void convert_row_xrgb8888(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+    const __m128i red_blue = _mm_set1_epi32(0x00FF00FF);
+    const __m128i green = _mm_set1_epi32(0x0000FF00);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    unsigned x = 0;
+    for (; x + 4 <= width; x += 4, src += 16, out += 16) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
+        // 0x00RR00BB becomes 0x00BB00RR: in memory, R G B A.
+        const __m128i rb = _mm_and_si128(p, red_blue);
+        const __m128i swapped = _mm_or_si128(_mm_slli_epi32(rb, 16), _mm_srli_epi32(rb, 16));
+        const __m128i rgba = _mm_or_si128(_mm_or_si128(swapped, _mm_and_si128(p, green)), alpha);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), rgba);
+    }
+    convert_row_xrgb8888_scalar(src, out, width - x);
+}
+
+void convert_row_rgb565(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+    const __m128i five = _mm_set1_epi16(0x1f);
+    const __m128i six = _mm_set1_epi16(0x3f);
+    unsigned x = 0;
+    for (; x + 8 <= width; x += 8, src += 16, out += 32) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
+        store_rgba8(out, widen5_lanes(_mm_srli_epi16(p, 11)),
+                    widen6_lanes(_mm_and_si128(_mm_srli_epi16(p, 5), six)),
+                    widen5_lanes(_mm_and_si128(p, five)));
+    }
+    convert_row_rgb565_scalar(src, out, width - x);
+}
+
+void convert_row_0rgb1555(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+    const __m128i five = _mm_set1_epi16(0x1f);
+    unsigned x = 0;
+    for (; x + 8 <= width; x += 8, src += 16, out += 32) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
+        store_rgba8(out, widen5_lanes(_mm_and_si128(_mm_srli_epi16(p, 10), five)),
+                    widen5_lanes(_mm_and_si128(_mm_srli_epi16(p, 5), five)),
+                    widen5_lanes(_mm_and_si128(p, five)));
+    }
+    convert_row_0rgb1555_scalar(src, out, width - x);
+}
+
+#else
+
+constexpr auto convert_row_xrgb8888 = convert_row_xrgb8888_scalar;
+constexpr auto convert_row_rgb565 = convert_row_rgb565_scalar;
+constexpr auto convert_row_0rgb1555 = convert_row_0rgb1555_scalar;
+
+#endif
 
 } // namespace
 

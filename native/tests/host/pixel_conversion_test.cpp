@@ -88,6 +88,50 @@ TEST(PixelConversion, PaddedPitchGivesTheSameImageAsPackedRows) {
         std::equal(second_row_first.begin(), second_row_first.end(), a.begin() + width * 4));
 }
 
+// Reference widening, straight from the rule.
+Rgba reference(unsigned format, std::uint32_t p) {
+    const auto w5 = [](std::uint32_t c) { return static_cast<std::uint8_t>(c * 255 / 31); };
+    const auto w6 = [](std::uint32_t c) { return static_cast<std::uint8_t>(c * 255 / 63); };
+    switch (format) {
+    case RETRO_PIXEL_FORMAT_XRGB8888:
+        return {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                static_cast<std::uint8_t>(p), 255};
+    case RETRO_PIXEL_FORMAT_RGB565:
+        return {w5(p >> 11 & 31), w6(p >> 5 & 63), w5(p & 31), 255};
+    default:
+        return {w5(p >> 10 & 31), w5(p >> 5 & 31), w5(p & 31), 255};
+    }
+}
+
+// Whole frames go through the vector paths: every 16-bit value, and random
+// 32-bit ones, at an odd width, with padded pitch and unaligned rows.
+TEST(PixelConversion, WideFramesMatchTheRuleForEveryValue) {
+    constexpr unsigned width = 251, pad = 13;
+    std::uint32_t seed = 12345;
+    for (unsigned format : {0u, 1u, 2u}) {
+        const unsigned bytes_per_pixel = format == RETRO_PIXEL_FORMAT_XRGB8888 ? 4 : 2;
+        const unsigned count = 65536;
+        const unsigned height = (count + width - 1) / width;
+        const std::size_t pitch = width * bytes_per_pixel + pad;
+        std::vector<std::uint8_t> storage(pitch * height + 1);
+        std::uint8_t *source = storage.data() + 1; // deliberately misaligned
+        std::vector<std::uint32_t> words(width * height);
+        for (unsigned i = 0; i < words.size(); ++i) {
+            seed = seed * 1103515245u + 12345u;
+            words[i] = bytes_per_pixel == 2 ? i % count : seed;
+            std::memcpy(source + (i / width) * pitch + (i % width) * bytes_per_pixel, &words[i],
+                        bytes_per_pixel);
+        }
+        std::vector<std::uint8_t> out(rgba_size(width, height));
+        convert_frame(VideoFrame{source, width, height, pitch, format}, out.data());
+        for (unsigned i = 0; i < words.size(); ++i) {
+            const Rgba expected = reference(format, words[i]);
+            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), out.begin() + i * 4))
+                << "format " << format << " pixel " << i << " word " << std::hex << words[i];
+        }
+    }
+}
+
 TEST(PixelConversion, SizeIsComputedInSixtyFourBits) {
     EXPECT_EQ(rgba_size(65536, 65536), 65536ull * 65536ull * 4ull);
 }
