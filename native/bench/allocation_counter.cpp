@@ -1,0 +1,32 @@
+#include "allocation_counter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<std::size_t> allocations{0};
+}
+
+std::size_t tovarune::bench::allocation_count() { return allocations.load(); }
+
+void *operator new(std::size_t size) {
+    ++allocations;
+    if (void *p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void *operator new[](std::size_t size) { return operator new(size); }
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+    ++allocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
+void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete[](void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
