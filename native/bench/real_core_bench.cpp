@@ -40,7 +40,15 @@ std::string rom_path(const RealCore &core) { return std::string(ROM_DIR) + "/" +
 
 namespace bare {
 
+// Some cores refuse a game without a system directory.
+const char *const system_directory = "/tmp/tovarune-bench/system";
+
 bool environment(unsigned command, void *data) {
+    if (command == RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY ||
+        command == RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY) {
+        *static_cast<const char **>(data) = system_directory;
+        return true;
+    }
     if (command == RETRO_ENVIRONMENT_SET_PIXEL_FORMAT) {
         return true;
     }
@@ -59,6 +67,7 @@ int16_t input(unsigned, unsigned, unsigned, unsigned) { return 0; }
 } // namespace bare
 
 void through_bare_loop(benchmark::State &state, RealCore core) {
+    tovarune::create_directories(bare::system_directory);
     void *library = tovarune::open_library(library_path(core));
     tovarune::CoreApi api;
     if (library == nullptr || tovarune::bind_core_api(api, library) != nullptr) {
@@ -100,6 +109,7 @@ void through_host(benchmark::State &state, RealCore core) {
     tovarune::Player player;
     tovarune::bench::ConvertingSink sink;
     player.set_frame_sink(&sink);
+    player.set_paths(bare::system_directory, bare::system_directory);
     if (!player.load_core(library_path(core)) || !player.load_game(rom_path(core))) {
         state.SkipWithError(player.last_error().c_str());
         return;
