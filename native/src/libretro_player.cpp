@@ -1,0 +1,190 @@
+#include "libretro_player.h"
+
+#include "host/pixel_conversion.h"
+#include "host/utf8.h"
+
+#include <godot_cpp/classes/image.hpp>
+#include <godot_cpp/core/class_db.hpp>
+#include <godot_cpp/variant/packed_byte_array.hpp>
+#include <godot_cpp/variant/vector2.hpp>
+
+#include <string>
+
+using godot::ClassDB;
+using godot::D_METHOD;
+using godot::Image;
+using godot::ImageTexture;
+using godot::PackedByteArray;
+using godot::PackedStringArray;
+using godot::PackedVector2Array;
+using godot::Ref;
+using godot::String;
+using godot::Vector2;
+
+namespace tovarune {
+namespace {
+
+// The host works on UTF-8 bytes, which end at the first NUL as a core reads them.
+std::string to_utf8(const String &text) { return std::string(text.utf8().get_data()); }
+
+// Texts from a core may be any bytes. Decoding invalid UTF-8 would make the
+// engine print errors, so such text keeps one character per byte instead.
+String to_engine(const std::string &bytes) {
+    if (bytes.empty()) {
+        return String();
+    }
+    if (is_valid_utf8(bytes)) {
+        return String::utf8(bytes.data(), static_cast<int64_t>(bytes.size()));
+    }
+    std::u32string chars;
+    chars.reserve(bytes.size());
+    for (const char byte : bytes) {
+        chars.push_back(static_cast<unsigned char>(byte));
+    }
+    return String(chars.c_str());
+}
+
+} // namespace
+
+LibretroPlayer::LibretroPlayer() { player_.set_frame_sink(&video_texture_); }
+
+// Unloading here, while every member is alive, writes the save RAM of a running
+// game and lets the core go before any field is released.
+LibretroPlayer::~LibretroPlayer() { player_.unload_core(); }
+
+bool LibretroPlayer::load_core(const String &p_path) { return player_.load_core(to_utf8(p_path)); }
+
+void LibretroPlayer::unload_core() { player_.unload_core(); }
+
+bool LibretroPlayer::load_game(const String &p_path) { return player_.load_game(to_utf8(p_path)); }
+
+void LibretroPlayer::unload_game() { player_.unload_game(); }
+
+void LibretroPlayer::run_frame() { player_.run_frame(); }
+
+void LibretroPlayer::reset_game() { player_.reset_game(); }
+
+void LibretroPlayer::set_paths(const String &p_system_path, const String &p_save_path) {
+    player_.set_paths(to_utf8(p_system_path), to_utf8(p_save_path));
+}
+
+void LibretroPlayer::set_button(int32_t p_button_id, bool p_pressed) {
+    player_.set_button(p_button_id, p_pressed);
+}
+
+bool LibretroPlayer::is_core_loaded() const { return player_.is_core_loaded(); }
+
+bool LibretroPlayer::is_game_loaded() const { return player_.is_game_loaded(); }
+
+String LibretroPlayer::get_last_error() const { return to_engine(player_.last_error()); }
+
+double LibretroPlayer::get_fps() const { return player_.fps(); }
+
+double LibretroPlayer::get_sample_rate() const { return player_.sample_rate(); }
+
+Ref<ImageTexture> LibretroPlayer::get_video_texture() const { return video_texture_.texture; }
+
+PackedVector2Array LibretroPlayer::pop_audio_frames(int32_t p_max_frames) {
+    PackedVector2Array frames;
+    const std::size_t queued = player_.queued_audio_frames();
+    if (p_max_frames <= 0 || queued == 0) {
+        return frames;
+    }
+    const std::size_t wanted = static_cast<std::size_t>(p_max_frames);
+    frames.resize(static_cast<int64_t>(wanted < queued ? wanted : queued));
+    Vector2 *out = frames.ptrw();
+    player_.pop_audio_frames(p_max_frames, [out](std::size_t index, const StereoFrame &frame) {
+        out[index] = Vector2(frame.left, frame.right);
+    });
+    return frames;
+}
+
+bool LibretroPlayer::save_state(const String &p_path) {
+    return player_.save_state(to_utf8(p_path));
+}
+
+bool LibretroPlayer::load_state(const String &p_path) {
+    return player_.load_state(to_utf8(p_path));
+}
+
+PackedStringArray LibretroPlayer::get_core_option_keys() const {
+    PackedStringArray keys;
+    for (const std::string &key : player_.options().sorted_keys()) {
+        keys.push_back(to_engine(key));
+    }
+    return keys;
+}
+
+PackedStringArray LibretroPlayer::get_core_option_values(const String &p_key) const {
+    PackedStringArray values;
+    if (const std::vector<std::string> *choices = player_.options().choices(to_utf8(p_key))) {
+        for (const std::string &choice : *choices) {
+            values.push_back(to_engine(choice));
+        }
+    }
+    return values;
+}
+
+String LibretroPlayer::get_core_option_value(const String &p_key) const {
+    const std::string *value = player_.options().value(to_utf8(p_key));
+    return value == nullptr ? String() : to_engine(*value);
+}
+
+bool LibretroPlayer::set_core_option(const String &p_key, const String &p_value) {
+    return player_.options().set(to_utf8(p_key), to_utf8(p_value));
+}
+
+void LibretroPlayer::TextureSink::present_frame(const VideoFrame &frame) {
+    const std::uint64_t size = rgba_size(frame.width, frame.height);
+    PackedByteArray bytes;
+    bytes.resize(static_cast<int64_t>(size));
+    // A frame too large for the engine to hold is not worth a partial picture.
+    if (static_cast<std::uint64_t>(bytes.size()) != size) {
+        return;
+    }
+    convert_frame(frame, bytes.ptrw());
+
+    const int32_t width = static_cast<int32_t>(frame.width);
+    const int32_t height = static_cast<int32_t>(frame.height);
+    const Ref<Image> image =
+        Image::create_from_data(width, height, false, Image::FORMAT_RGBA8, bytes);
+    if (texture.is_valid() && texture->get_width() == width && texture->get_height() == height) {
+        texture->update(image);
+    } else {
+        texture = ImageTexture::create_from_image(image);
+    }
+}
+
+void LibretroPlayer::TextureSink::drop_frame() { texture.unref(); }
+
+void LibretroPlayer::_bind_methods() {
+    ClassDB::bind_method(D_METHOD("load_core", "path"), &LibretroPlayer::load_core);
+    ClassDB::bind_method(D_METHOD("unload_core"), &LibretroPlayer::unload_core);
+    ClassDB::bind_method(D_METHOD("load_game", "path"), &LibretroPlayer::load_game);
+    ClassDB::bind_method(D_METHOD("unload_game"), &LibretroPlayer::unload_game);
+    ClassDB::bind_method(D_METHOD("run_frame"), &LibretroPlayer::run_frame);
+    ClassDB::bind_method(D_METHOD("reset_game"), &LibretroPlayer::reset_game);
+    ClassDB::bind_method(D_METHOD("set_paths", "system_path", "save_path"),
+                         &LibretroPlayer::set_paths);
+    ClassDB::bind_method(D_METHOD("set_button", "button_id", "pressed"),
+                         &LibretroPlayer::set_button);
+    ClassDB::bind_method(D_METHOD("is_core_loaded"), &LibretroPlayer::is_core_loaded);
+    ClassDB::bind_method(D_METHOD("is_game_loaded"), &LibretroPlayer::is_game_loaded);
+    ClassDB::bind_method(D_METHOD("get_last_error"), &LibretroPlayer::get_last_error);
+    ClassDB::bind_method(D_METHOD("get_fps"), &LibretroPlayer::get_fps);
+    ClassDB::bind_method(D_METHOD("get_sample_rate"), &LibretroPlayer::get_sample_rate);
+    ClassDB::bind_method(D_METHOD("get_video_texture"), &LibretroPlayer::get_video_texture);
+    ClassDB::bind_method(D_METHOD("pop_audio_frames", "max_frames"),
+                         &LibretroPlayer::pop_audio_frames, DEFVAL(4096));
+    ClassDB::bind_method(D_METHOD("save_state", "path"), &LibretroPlayer::save_state);
+    ClassDB::bind_method(D_METHOD("load_state", "path"), &LibretroPlayer::load_state);
+    ClassDB::bind_method(D_METHOD("get_core_option_keys"), &LibretroPlayer::get_core_option_keys);
+    ClassDB::bind_method(D_METHOD("get_core_option_values", "key"),
+                         &LibretroPlayer::get_core_option_values);
+    ClassDB::bind_method(D_METHOD("get_core_option_value", "key"),
+                         &LibretroPlayer::get_core_option_value);
+    ClassDB::bind_method(D_METHOD("set_core_option", "key", "value"),
+                         &LibretroPlayer::set_core_option);
+}
+
+} // namespace tovarune

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "host/frame_sink.h"
+#include "host/player.h"
+
+#include <godot_cpp/classes/image_texture.hpp>
+#include <godot_cpp/classes/node.hpp>
+#include <godot_cpp/classes/ref.hpp>
+#include <godot_cpp/variant/packed_string_array.hpp>
+#include <godot_cpp/variant/packed_vector2_array.hpp>
+#include <godot_cpp/variant/string.hpp>
+
+#include <cstdint>
+
+namespace tovarune {
+
+// The scripting face of a tovarune::Player: converts engine types to the
+// host's UTF-8 texts and back, and shows the host's frames in one texture.
+class LibretroPlayer : public godot::Node {
+    GDCLASS(LibretroPlayer, godot::Node)
+
+public:
+    LibretroPlayer();
+    ~LibretroPlayer() override;
+
+    bool load_core(const godot::String &p_path);
+    void unload_core();
+    bool load_game(const godot::String &p_path);
+    void unload_game();
+    void run_frame();
+    void reset_game();
+    void set_paths(const godot::String &p_system_path, const godot::String &p_save_path);
+    void set_button(int32_t p_button_id, bool p_pressed);
+    bool is_core_loaded() const;
+    bool is_game_loaded() const;
+    godot::String get_last_error() const;
+    double get_fps() const;
+    double get_sample_rate() const;
+    godot::Ref<godot::ImageTexture> get_video_texture() const;
+    godot::PackedVector2Array pop_audio_frames(int32_t p_max_frames);
+    bool save_state(const godot::String &p_path);
+    bool load_state(const godot::String &p_path);
+    godot::PackedStringArray get_core_option_keys() const;
+    godot::PackedStringArray get_core_option_values(const godot::String &p_key) const;
+    godot::String get_core_option_value(const godot::String &p_key) const;
+    bool set_core_option(const godot::String &p_key, const godot::String &p_value);
+
+protected:
+    static void _bind_methods();
+
+private:
+    // Turns each accepted frame into the contents of the texture.
+    class TextureSink final : public FrameSink {
+    public:
+        void present_frame(const VideoFrame &frame) override;
+        void drop_frame() override;
+
+        godot::Ref<godot::ImageTexture> texture;
+    };
+
+    // Declared before the player, which drops its frame into the sink while it
+    // unloads.
+    TextureSink video_texture_;
+    Player player_;
+};
+
+} // namespace tovarune

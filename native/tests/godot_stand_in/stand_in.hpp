@@ -1,0 +1,47 @@
+#pragma once
+
+// What the godot-cpp stand-in lets tests inspect: the registered classes and
+// methods, the live images and textures, and the errors the engine would have
+// printed. Not part of godot-cpp.
+
+#include <godot_cpp/variant/variant.hpp>
+
+#include <any>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace godot::stand_in {
+
+struct MethodRecord {
+    std::string name;
+    std::vector<std::string> argument_names;
+    std::vector<Variant> default_arguments;
+    std::size_t parameter_count = 0;
+    bool is_const = false;
+    std::any method; // the member function pointer as bound
+};
+
+struct ClassRecord {
+    std::string name;
+    std::string parent;
+    bool is_virtual = false;
+    int level = -1; // initialization level being entered when registered
+    std::vector<MethodRecord> methods;
+};
+
+std::vector<ClassRecord> &classes();
+const ClassRecord *find_class(const std::string &name);
+// Forgets every registration and error.
+void reset();
+
+// Errors the engine would print: invalid UTF-8 decoded, mismatched image data
+// or texture updates.
+int &engine_errors();
+// Level that the stand-in's initialization record is entering; -1 outside.
+int &current_level();
+
+int live_images();
+int live_textures();
+
+} // namespace godot::stand_in
