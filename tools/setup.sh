@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for tovarune and builds everything into build/:
-# the host library, the test suite, the fake cores and the test ROMs.
+# the host library, the test suite, the fake cores and the test ROMs; then the
+# host and its tests for Windows into build-windows/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,9 @@ packages=(
   clang-format
   libretro-nestopia libretro-gambatte libretro-mgba
   libretro-bsnes-mercury-performance libretro-beetle-pce-fast
+  # Windows: the -posix MinGW compilers (the -win32 ones lack std::thread and
+  # std::mutex), and Wine to run the Windows tests.
+  g++-mingw-w64-x86-64-posix wine64 wine
 )
 
 missing=()
@@ -29,3 +33,8 @@ fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
+
+# The same host and tests for Windows x86-64, run under Wine by tools/test.sh.
+cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+cmake --build build-windows

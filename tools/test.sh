@@ -1,5 +1,21 @@
 #!/usr/bin/env bash
-# Runs the whole test suite of the build that tools/setup.sh made.
+# Runs the whole test suite of the builds that tools/setup.sh made: the Linux
+# build, then the Windows build under Wine. Arguments go to both ctest runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-ctest --test-dir build --output-on-failure "$@"
+
+if [ ! -d build-windows ]; then
+  echo "build-windows/ is missing: run tools/setup.sh" >&2
+  exit 1
+fi
+
+# Wine boots while the Linux suite runs; its processes are stopped at the end.
+trap 'cmake/wine-run.sh --stop' EXIT
+cmake/wine-run.sh </dev/null >/dev/null 2>&1 &
+wine_boot=$!
+
+status=0
+ctest --test-dir build --output-on-failure --no-tests=error "$@" || status=1
+wait "$wine_boot" || true # a failed boot shows in the Windows run
+ctest --test-dir build-windows --output-on-failure --no-tests=error "$@" || status=1
+exit "$status"

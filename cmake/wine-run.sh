@@ -1,0 +1,36 @@
+#!/bin/sh
+# Runs a Windows executable under Wine: CTest's CMAKE_CROSSCOMPILING_EMULATOR.
+#   wine-run.sh program.exe [args]   run it (starting Wine first when needed)
+#   wine-run.sh                      only start Wine
+#   wine-run.sh --stop               stop Wine and everything it runs
+set -eu
+
+export WINEDEBUG=-all                     # quiet, and no hint about wine32
+export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko installer prompts
+export LC_ALL=C.UTF-8                     # else Wine cannot name files with non-ASCII characters
+# A prefix of our own, never the user's ~/.wine.
+export WINEPREFIX="${TOVARUNE_WINEPREFIX:-${TMPDIR:-/tmp}/tovarune-wine-$(id -u)}"
+
+if [ "${1:-}" = "--stop" ]; then
+  wineserver -k 2>/dev/null || true
+  exit 0
+fi
+
+# Wine's background processes keep the output of whoever started them, and
+# CTest waits until that output closes. So they are started here, detached,
+# with their output in a log. Under the lock, other runs wait for the boot;
+# fd 9 is closed for Wine so that no service holds the lock. The server stays
+# 60 s after the last program ends; tools/test.sh stops it at once.
+mkdir -p "$WINEPREFIX"
+log="$WINEPREFIX/tovarune-boot.log"
+if ! (
+  flock 9
+  if wineserver -p60 </dev/null >>"$log" 2>&1 9>&-; then
+    wineboot -i </dev/null >>"$log" 2>&1 9>&-
+  fi
+) 9>"$WINEPREFIX/tovarune-boot.lock"; then
+  echo "wine-run.sh: Wine did not start, see $log" >&2
+  exit 1
+fi
+
+[ $# -eq 0 ] || exec wine "$@"
