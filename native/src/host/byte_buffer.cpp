@@ -1,7 +1,5 @@
 #include "byte_buffer.h"
 
-#include <new>
-
 namespace tovarune {
 
 bool ByteBuffer::allocate(std::size_t size) {
@@ -9,7 +7,9 @@ bool ByteBuffer::allocate(std::size_t size) {
     if (size == 0) {
         return true;
     }
-    bytes_.reset(new (std::nothrow) std::uint8_t[size]());
+    // calloc rather than new[]: large blocks come zeroed from the system
+    // without being touched, and a failure is a null, not an abort.
+    bytes_.reset(static_cast<std::uint8_t *>(std::calloc(size, 1)));
     if (!bytes_) {
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 namespace tovarune {
@@ -22,7 +23,10 @@ public:
     bool empty() const { return size_ == 0; }
 
 private:
-    std::unique_ptr<std::uint8_t[]> bytes_;
+    struct Free {
+        void operator()(std::uint8_t *bytes) const { std::free(bytes); }
+    };
+    std::unique_ptr<std::uint8_t, Free> bytes_;
     std::size_t size_ = 0;
 };
 

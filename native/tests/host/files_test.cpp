@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 namespace tovarune::testing {
 namespace {
 
@@ -88,21 +83,6 @@ TEST(FileIo, FailedAtomicWritesKeepTheOldTargetAndRemoveTheirTemporary) {
 }
 
 #ifndef _WIN32
-// Runs `write` while writes past `bytes` into any regular file fail, as on a
-// full disk.
-template <typename Write> bool with_file_size_limit(rlim_t bytes, Write write) {
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const bool result = write();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, handler);
-    return result;
-}
-
 TEST(FileIo, AWriteThatFailsPartWayKeepsTheOldFile) {
     TempDir dir;
     write_bytes(dir.path("f"), {1, 2});

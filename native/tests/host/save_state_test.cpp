@@ -7,32 +7,10 @@
 #include <functional>
 #include <set>
 
-#ifndef _WIN32
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 namespace tovarune::testing {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-#ifndef _WIN32
-// Runs `write` while writes past `bytes` into any regular file fail, as on a
-// full disk.
-template <typename Write> bool with_file_size_limit(rlim_t bytes, Write write) {
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const bool result = write();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, handler);
-    return result;
-}
-#endif
 
 class SaveStates : public ::testing::Test {
 protected:

@@ -7,6 +7,11 @@
 #include <fstream>
 #include <random>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace tovarune::testing {
@@ -63,6 +68,21 @@ std::vector<std::string> directory_entries(const std::string &path) {
     }
     return names;
 }
+
+#ifndef _WIN32
+bool with_file_size_limit(std::uint64_t bytes, const std::function<bool()> &write) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const bool result = write();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, handler);
+    return result;
+}
+#endif
 
 FakeCoreControl *FakeCore::current_ = nullptr;
 

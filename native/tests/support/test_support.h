@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ void write_bytes(const std::string &path, const std::vector<std::uint8_t> &bytes
 bool file_exists(const std::string &path);
 // Names of the entries in a directory.
 std::vector<std::string> directory_entries(const std::string &path);
+
+#ifndef _WIN32
+// Runs `write` while writes past `bytes` into any regular file fail, as on a
+// full disk.
+bool with_file_size_limit(std::uint64_t bytes, const std::function<bool()> &write);
+#endif
 
 // Keeps the fake core library loaded for the whole test, so its knobs and log
 // outlive the player's own load and unload, and starts every test from a reset

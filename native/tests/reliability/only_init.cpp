@@ -1,0 +1,1 @@
+extern "C" __attribute__((visibility("default"))) void retro_init() { __builtin_trap(); }
