@@ -11,6 +11,7 @@ packages=(
   retroarch-dev       # libretro.h
   cc65                # assembles the test ROMs
   clang-format
+  clang-14 libclang-rt-14-dev   # libFuzzer, for tools/fuzz.sh
   libretro-nestopia libretro-gambatte libretro-mgba
   libretro-bsnes-mercury-performance libretro-beetle-pce-fast
   # Windows: the -posix MinGW compilers (the -win32 ones lack std::thread and
