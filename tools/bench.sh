@@ -3,4 +3,4 @@
 # each measurement beside its baseline, the fastest of repeated runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build/native/bench/tovarune_bench --benchmark_format=console "$@" 2>/dev/null | sed -n '/^benchmark /,$p'
+"${TOVARUNE_BUILD:-build}"/native/bench/tovarune_bench --benchmark_format=console "$@" 2>/dev/null | sed -n '/^benchmark /,$p'

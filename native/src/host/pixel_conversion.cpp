@@ -8,6 +8,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TOVARUNE_AVX2_PATH 1
+#endif
 
 namespace tovarune {
 
@@ -89,7 +93,7 @@ inline void store_rgba8(std::uint8_t *out, __m128i r, __m128i g, __m128i b) {
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16), _mm_unpackhi_epi16(rg, ba));
 }
 
-void convert_row_xrgb8888(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+void convert_row_xrgb8888_sse2(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
     const __m128i red_blue = _mm_set1_epi32(0x00FF00FF);
     const __m128i green = _mm_set1_epi32(0x0000FF00);
     const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -105,7 +109,7 @@ void convert_row_xrgb8888(const std::uint8_t *src, std::uint8_t *out, unsigned w
     convert_row_xrgb8888_scalar(src, out, width - x);
 }
 
-void convert_row_rgb565(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+void convert_row_rgb565_sse2(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
     const __m128i five = _mm_set1_epi16(0x1f);
     const __m128i six = _mm_set1_epi16(0x3f);
     unsigned x = 0;
@@ -118,7 +122,7 @@ void convert_row_rgb565(const std::uint8_t *src, std::uint8_t *out, unsigned wid
     convert_row_rgb565_scalar(src, out, width - x);
 }
 
-void convert_row_0rgb1555(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
+void convert_row_0rgb1555_sse2(const std::uint8_t *src, std::uint8_t *out, unsigned width) {
     const __m128i five = _mm_set1_epi16(0x1f);
     unsigned x = 0;
     for (; x + 8 <= width; x += 8, src += 16, out += 32) {
@@ -130,13 +134,112 @@ void convert_row_0rgb1555(const std::uint8_t *src, std::uint8_t *out, unsigned w
     convert_row_0rgb1555_scalar(src, out, width - x);
 }
 
-#else
+#endif
 
-constexpr auto convert_row_xrgb8888 = convert_row_xrgb8888_scalar;
-constexpr auto convert_row_rgb565 = convert_row_rgb565_scalar;
-constexpr auto convert_row_0rgb1555 = convert_row_0rgb1555_scalar;
+#if defined(TOVARUNE_AVX2_PATH)
+
+// The same steps on 256-bit vectors, for CPUs that report AVX2 at run time.
+
+__attribute__((target("avx2"))) inline __m256i widen5_lanes_avx2(__m256i c) {
+    return _mm256_srli_epi16(_mm256_mullo_epi16(c, _mm256_set1_epi16(1053)), 7);
+}
+
+__attribute__((target("avx2"))) inline __m256i widen6_lanes_avx2(__m256i c) {
+    return _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(c, _mm256_set1_epi16(259)), _mm256_set1_epi16(3)), 6);
+}
+
+// Sixteen pixels' channels in 16-bit lanes become 64 RGBA bytes. The unpacks
+// work within 128-bit halves, so the halves are put back in pixel order.
+__attribute__((target("avx2"))) inline void store_rgba16(std::uint8_t *out, __m256i r, __m256i g,
+                                                         __m256i b) {
+    const __m256i rg = _mm256_or_si256(r, _mm256_slli_epi16(g, 8));
+    const __m256i ba = _mm256_or_si256(b, _mm256_set1_epi16(static_cast<short>(0xFF00)));
+    const __m256i low = _mm256_unpacklo_epi16(rg, ba);  // pixels 0-3, 8-11
+    const __m256i high = _mm256_unpackhi_epi16(rg, ba); // pixels 4-7, 12-15
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out),
+                        _mm256_permute2x128_si256(low, high, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 32),
+                        _mm256_permute2x128_si256(low, high, 0x31));
+}
+
+__attribute__((target("avx2"))) void convert_row_xrgb8888_avx2(const std::uint8_t *src,
+                                                               std::uint8_t *out, unsigned width) {
+    const __m256i red_blue = _mm256_set1_epi32(0x00FF00FF);
+    const __m256i green = _mm256_set1_epi32(0x0000FF00);
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    unsigned x = 0;
+    for (; x + 8 <= width; x += 8, src += 32, out += 32) {
+        const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src));
+        const __m256i rb = _mm256_and_si256(p, red_blue);
+        const __m256i swapped =
+            _mm256_or_si256(_mm256_slli_epi32(rb, 16), _mm256_srli_epi32(rb, 16));
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i *>(out),
+            _mm256_or_si256(_mm256_or_si256(swapped, _mm256_and_si256(p, green)), alpha));
+    }
+    convert_row_xrgb8888_sse2(src, out, width - x);
+}
+
+__attribute__((target("avx2"))) void convert_row_rgb565_avx2(const std::uint8_t *src,
+                                                             std::uint8_t *out, unsigned width) {
+    const __m256i five = _mm256_set1_epi16(0x1f);
+    const __m256i six = _mm256_set1_epi16(0x3f);
+    unsigned x = 0;
+    for (; x + 16 <= width; x += 16, src += 32, out += 64) {
+        const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src));
+        store_rgba16(out, widen5_lanes_avx2(_mm256_srli_epi16(p, 11)),
+                     widen6_lanes_avx2(_mm256_and_si256(_mm256_srli_epi16(p, 5), six)),
+                     widen5_lanes_avx2(_mm256_and_si256(p, five)));
+    }
+    convert_row_rgb565_sse2(src, out, width - x);
+}
+
+__attribute__((target("avx2"))) void convert_row_0rgb1555_avx2(const std::uint8_t *src,
+                                                               std::uint8_t *out, unsigned width) {
+    const __m256i five = _mm256_set1_epi16(0x1f);
+    unsigned x = 0;
+    for (; x + 16 <= width; x += 16, src += 32, out += 64) {
+        const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src));
+        store_rgba16(out, widen5_lanes_avx2(_mm256_and_si256(_mm256_srli_epi16(p, 10), five)),
+                     widen5_lanes_avx2(_mm256_and_si256(_mm256_srli_epi16(p, 5), five)),
+                     widen5_lanes_avx2(_mm256_and_si256(p, five)));
+    }
+    convert_row_0rgb1555_sse2(src, out, width - x);
+}
 
 #endif
+
+using RowConverter = void (*)(const std::uint8_t *, std::uint8_t *, unsigned);
+
+struct RowConverters {
+    RowConverter xrgb8888, rgb565, orgb1555;
+};
+
+RowConverters row_converters(PixelPath path) {
+    switch (path) {
+#if defined(__SSE2__)
+    case PixelPath::sse2:
+        return {convert_row_xrgb8888_sse2, convert_row_rgb565_sse2, convert_row_0rgb1555_sse2};
+#endif
+#if defined(TOVARUNE_AVX2_PATH)
+    case PixelPath::avx2:
+        return {convert_row_xrgb8888_avx2, convert_row_rgb565_avx2, convert_row_0rgb1555_avx2};
+#endif
+    default:
+        return {convert_row_xrgb8888_scalar, convert_row_rgb565_scalar,
+                convert_row_0rgb1555_scalar};
+    }
+}
+
+PixelPath fastest_path() {
+    for (PixelPath path : {PixelPath::avx2, PixelPath::sse2}) {
+        if (pixel_path_available(path)) {
+            return path;
+        }
+    }
+    return PixelPath::portable;
+}
 
 } // namespace
 
@@ -144,12 +247,38 @@ std::uint64_t rgba_size(unsigned width, unsigned height) {
     return static_cast<std::uint64_t>(width) * height * 4;
 }
 
+bool pixel_path_available(PixelPath path) {
+    switch (path) {
+    case PixelPath::portable:
+        return true;
+    case PixelPath::sse2:
+#if defined(__SSE2__)
+        return true;
+#else
+        return false;
+#endif
+    case PixelPath::avx2:
+#if defined(TOVARUNE_AVX2_PATH)
+        return __builtin_cpu_supports("avx2");
+#else
+        return false;
+#endif
+    }
+    return false;
+}
+
 void convert_frame(const VideoFrame &frame, std::uint8_t *rgba) {
-    auto convert_row = convert_row_0rgb1555;
+    static const PixelPath fastest = fastest_path();
+    convert_frame(frame, rgba, fastest);
+}
+
+void convert_frame(const VideoFrame &frame, std::uint8_t *rgba, PixelPath path) {
+    const RowConverters converters = row_converters(path);
+    RowConverter convert_row = converters.orgb1555;
     if (frame.pixel_format == RETRO_PIXEL_FORMAT_XRGB8888) {
-        convert_row = convert_row_xrgb8888;
+        convert_row = converters.xrgb8888;
     } else if (frame.pixel_format == RETRO_PIXEL_FORMAT_RGB565) {
-        convert_row = convert_row_rgb565;
+        convert_row = converters.rgb565;
     }
     const auto *src = static_cast<const std::uint8_t *>(frame.data);
     const std::size_t out_stride = static_cast<std::size_t>(frame.width) * 4;

@@ -24,4 +24,10 @@ std::uint64_t rgba_size(unsigned width, unsigned height);
 // floor(c * 255 / max), not by bit replication.
 void convert_frame(const VideoFrame &frame, std::uint8_t *rgba);
 
+// The implementations behind convert_frame, which takes the fastest this CPU
+// runs. All give the same bytes; naming one is for tests and benchmarks.
+enum class PixelPath { portable, sse2, avx2 };
+bool pixel_path_available(PixelPath path);
+void convert_frame(const VideoFrame &frame, std::uint8_t *rgba, PixelPath path);
+
 } // namespace tovarune

@@ -103,9 +103,18 @@ Rgba reference(unsigned format, std::uint32_t p) {
     }
 }
 
-// Whole frames go through the vector paths: every 16-bit value, and random
+class PixelPaths : public ::testing::TestWithParam<PixelPath> {
+protected:
+    void SetUp() override {
+        if (!pixel_path_available(GetParam())) {
+            GTEST_SKIP() << "this CPU cannot run that path";
+        }
+    }
+};
+
+// Whole frames go through the vector code: every 16-bit value, and random
 // 32-bit ones, at an odd width, with padded pitch and unaligned rows.
-TEST(PixelConversion, WideFramesMatchTheRuleForEveryValue) {
+TEST_P(PixelPaths, WideFramesMatchTheRuleForEveryValue) {
     constexpr unsigned width = 251, pad = 13;
     std::uint32_t seed = 12345;
     for (unsigned format : {0u, 1u, 2u}) {
@@ -123,7 +132,7 @@ TEST(PixelConversion, WideFramesMatchTheRuleForEveryValue) {
                         bytes_per_pixel);
         }
         std::vector<std::uint8_t> out(rgba_size(width, height));
-        convert_frame(VideoFrame{source, width, height, pitch, format}, out.data());
+        convert_frame(VideoFrame{source, width, height, pitch, format}, out.data(), GetParam());
         for (unsigned i = 0; i < words.size(); ++i) {
             const Rgba expected = reference(format, words[i]);
             ASSERT_TRUE(std::equal(expected.begin(), expected.end(), out.begin() + i * 4))
@@ -131,6 +140,22 @@ TEST(PixelConversion, WideFramesMatchTheRuleForEveryValue) {
         }
     }
 }
+
+std::string path_name(const ::testing::TestParamInfo<PixelPath> &info) {
+    switch (info.param) {
+    case PixelPath::portable:
+        return "portable";
+    case PixelPath::sse2:
+        return "sse2";
+    case PixelPath::avx2:
+        return "avx2";
+    }
+    return "unknown";
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PixelPaths,
+                         ::testing::Values(PixelPath::portable, PixelPath::sse2, PixelPath::avx2),
+                         path_name);
 
 TEST(PixelConversion, SizeIsComputedInSixtyFourBits) {
     EXPECT_EQ(rgba_size(65536, 65536), 65536ull * 65536ull * 4ull);
