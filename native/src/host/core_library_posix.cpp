@@ -59,7 +59,8 @@ bool segments_fit_in_file(const std::string &path) {
 } // namespace
 
 LibraryHandle open_library(const std::string &utf8_path) {
-    if (!segments_fit_in_file(utf8_path)) {
+    // dlopen("") would hand back the host program itself.
+    if (utf8_path.empty() || !segments_fit_in_file(utf8_path)) {
         return nullptr;
     }
     // RTLD_LOCAL: cores export hundreds of private symbols that must not

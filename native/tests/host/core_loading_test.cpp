@@ -63,6 +63,8 @@ TEST(CoreLoading, FailuresLeaveNoCoreWithTheirMessage) {
     EXPECT_FALSE(player.load_core(missing));
     EXPECT_EQ(player.last_error(), "Nao foi possivel carregar o core Libretro: " + missing);
     expect_no_core(player);
+    EXPECT_FALSE(player.load_core(""));
+    EXPECT_EQ(player.last_error(), "Nao foi possivel carregar o core Libretro: ");
 
     {
         FakeCore without_unserialize("fake_core_without_unserialize");
