@@ -8,14 +8,13 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace tovarune::testing {
 namespace {
@@ -124,16 +123,8 @@ protected:
             return "";
         case Fault::write_cut_short: {
             // Writes past 16 bytes fail, as on a full disk.
-            rlimit old{};
-            getrlimit(RLIMIT_FSIZE, &old);
-            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit = old;
-            limit.rlim_cur = 16;
-            setrlimit(RLIMIT_FSIZE, &limit);
-            undo_.push_back([old, handler] {
-                setrlimit(RLIMIT_FSIZE, &old);
-                std::signal(SIGXFSZ, handler);
-            });
+            auto limit = std::make_shared<FileSizeLimit>(16);
+            undo_.push_back([limit]() mutable { limit.reset(); });
             return "";
         }
         }

@@ -70,17 +70,26 @@ std::vector<std::string> directory_entries(const std::string &path) {
 }
 
 #ifndef _WIN32
-bool with_file_size_limit(std::uint64_t bytes, const std::function<bool()> &write) {
+FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    old_soft_ = old.rlim_cur;
+    old_hard_ = old.rlim_max;
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit = old;
     limit.rlim_cur = static_cast<rlim_t>(bytes);
     setrlimit(RLIMIT_FSIZE, &limit);
-    const bool result = write();
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    const rlimit old{static_cast<rlim_t>(old_soft_), static_cast<rlim_t>(old_hard_)};
     setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, handler);
-    return result;
+    std::signal(SIGXFSZ, old_handler_);
+}
+
+bool with_file_size_limit(std::uint64_t bytes, const std::function<bool()> &write) {
+    const FileSizeLimit limit(bytes);
+    return write();
 }
 #endif
 

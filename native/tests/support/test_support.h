@@ -43,8 +43,21 @@ bool file_exists(const std::string &path);
 std::vector<std::string> directory_entries(const std::string &path);
 
 #ifndef _WIN32
-// Runs `write` while writes past `bytes` into any regular file fail, as on a
+// While it lives, writes past `bytes` into any regular file fail, as on a
 // full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    std::uint64_t old_soft_, old_hard_;
+    void (*old_handler_)(int);
+};
+
+// Runs `write` under a FileSizeLimit of `bytes`.
 bool with_file_size_limit(std::uint64_t bytes, const std::function<bool()> &write);
 #endif
 
