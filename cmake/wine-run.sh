@@ -18,9 +18,10 @@ fi
 
 # Wine's background processes keep the output of whoever started them, and
 # CTest waits until that output closes. So they are started here, detached,
-# with their output in a log. Under the lock, other runs wait for the boot;
-# fd 9 is closed for Wine so that no service holds the lock. The server stays
-# 60 s after the last program ends; tools/test.sh stops it at once.
+# with their output in a log, and a program's output goes through a file.
+# Under the lock, other runs wait for the boot; fd 9 is closed for Wine so
+# that no service holds the lock. The server stays 60 s after the last
+# program ends; tools/test.sh stops it at once.
 mkdir -p "$WINEPREFIX"
 log="$WINEPREFIX/tovarune-boot.log"
 if ! (
@@ -33,4 +34,31 @@ if ! (
   exit 1
 fi
 
-[ $# -eq 0 ] || exec wine "$@"
+[ $# -gt 0 ] || exit 0
+
+# A program that fails before printing a byte never reached its main: Wine
+# failed to start it, which happens now and then. Such a start is tried again,
+# at most three times in all, the later ones with Wine's own errors shown. A
+# program that printed anything keeps its result. Retries are noted in
+# $TOVARUNE_WINE_RETRIES, which tools/test.sh reports.
+output="$(mktemp "${TMPDIR:-/tmp}/tovarune-wine-output.XXXXXX")"
+trap 'rm -f "$output"' EXIT
+attempt=1
+while :; do
+  status=0
+  wine "$@" >"$output" 2>&1 || status=$?
+  if [ "$status" -eq 0 ] || [ -s "$output" ] || [ "$attempt" -ge 3 ]; then
+    break
+  fi
+  echo "$1: Wine ended it with status $status before it printed anything (attempt $attempt)" \
+    >>"${TOVARUNE_WINE_RETRIES:-/dev/null}"
+  attempt=$((attempt + 1))
+  export WINEDEBUG=err+all
+  sleep 1
+done
+cat "$output"
+if [ "$status" -ne 0 ] && [ ! -s "$output" ]; then
+  echo "wine-run.sh: $1 ended with status $status without printing anything, $attempt times;" \
+    "Wine's start-up log: $log" >&2
+fi
+exit "$status"

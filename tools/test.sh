@@ -10,7 +10,19 @@ if [ ! -d build-windows ]; then
 fi
 
 # Wine boots while the Linux suite runs; its processes are stopped at the end.
-trap 'cmake/wine-run.sh --stop' EXIT
+# Programs that Wine failed to start and that were started again are listed.
+TOVARUNE_WINE_RETRIES="$(mktemp "${TMPDIR:-/tmp}/tovarune-wine-retries.XXXXXX")"
+export TOVARUNE_WINE_RETRIES
+# shellcheck disable=SC2317 # run by the trap
+finish() {
+  cmake/wine-run.sh --stop
+  if [ -s "$TOVARUNE_WINE_RETRIES" ]; then
+    echo "Wine failed to start these and they were started again:"
+    cat "$TOVARUNE_WINE_RETRIES"
+  fi
+  rm -f "$TOVARUNE_WINE_RETRIES"
+}
+trap finish EXIT
 cmake/wine-run.sh </dev/null >/dev/null 2>&1 &
 wine_boot=$!
 
