@@ -27,7 +27,8 @@ log="$WINEPREFIX/tovarune-boot.log"
 if ! (
   flock 9
   if wineserver -p60 </dev/null >>"$log" 2>&1 9>&-; then
-    wineboot -i </dev/null >>"$log" 2>&1 9>&-
+    # A boot that hangs fails the run instead of holding it until CI gives up.
+    timeout 300 wineboot -i </dev/null >>"$log" 2>&1 9>&-
   fi
 ) 9>"$WINEPREFIX/tovarune-boot.lock"; then
   echo "wine-run.sh: Wine did not start, see $log" >&2
