@@ -10,6 +10,9 @@ if [ ! -d build-windows ]; then
 fi
 
 # Wine boots while the Linux suite runs; its processes are stopped at the end.
+# Its prefix belongs to this checkout's Windows build, so that nothing left in
+# the temporary directory, nor another checkout's run, can touch this one.
+export TOVARUNE_WINEPREFIX="${TOVARUNE_WINEPREFIX:-$PWD/build-windows/wine-prefix}"
 # Programs that Wine failed to start and that were started again are listed.
 TOVARUNE_WINE_RETRIES="$(mktemp "${TMPDIR:-/tmp}/tovarune-wine-retries.XXXXXX")"
 export TOVARUNE_WINE_RETRIES
