@@ -41,38 +41,29 @@ bool flush_to_disk(std::FILE *file) {
 
 // The temporary file of a target has one fixed name, so a write cut short by a
 // crash leaves at most one behind, and the next write of the target reuses it.
-// Names near the file system's limit (255 units) keep their start and end in a
-// hash of the whole name instead, which keeps the temporary name unique.
+// A name near the file system's limit (255, counted in UTF-8 bytes, which is
+// also the stricter count for Windows names under Wine) keeps its start and
+// ends in a hash of the whole name instead, which keeps it unique.
 fs::path temporary_for(const fs::path &target) {
-    using Text = fs::path::string_type;
     constexpr std::size_t name_limit = 255;
-    const std::string suffix_text = ".tovarune-tmp";
-    const Text name = target.filename().native();
-    const Text suffix(suffix_text.begin(), suffix_text.end());
+    const std::string suffix = ".tovarune-tmp";
+    const std::string name = target.filename().u8string();
     if (name.size() + suffix.size() <= name_limit) {
-        return target.parent_path() / (name + suffix);
+        return target.parent_path() / fs::u8path(name + suffix);
     }
     std::uint64_t hash = 14695981039346656037u; // FNV-1a
-    for (const auto unit : name) {
-        hash = (hash ^ static_cast<std::uint64_t>(unit)) * 1099511628211u;
+    for (const char byte : name) {
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211u;
     }
-    Text tag(1, '~');
+    std::string tag = "~";
     for (int shift = 60; shift >= 0; shift -= 4) {
         tag += "0123456789abcdef"[(hash >> shift) & 0xF];
     }
     std::size_t keep = name_limit - tag.size() - suffix.size();
-    // Not in the middle of a UTF-8 sequence or a UTF-16 surrogate pair.
-    const auto continues = [](auto unit) {
-        if constexpr (sizeof unit == 1) {
-            return (static_cast<unsigned char>(unit) & 0xC0) == 0x80;
-        } else {
-            return unit >= 0xDC00 && unit <= 0xDFFF;
-        }
-    };
-    while (keep > 0 && continues(name[keep])) {
-        --keep;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
+        --keep; // not in the middle of a character
     }
-    return target.parent_path() / (name.substr(0, keep) + tag + suffix);
+    return target.parent_path() / fs::u8path(name.substr(0, keep) + tag + suffix);
 }
 
 #ifdef _WIN32
