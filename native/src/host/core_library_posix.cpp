@@ -1,51 +1,39 @@
 #include "core_library.h"
+#include "native_path.h"
+#include "regular_file.h"
 
 #include <dlfcn.h>
 #include <elf.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace tovarune {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-
 // The loader maps a library's segments straight from the file and faults
 // (SIGBUS, ending the whole game) when one of them runs past the end of a
 // truncated file. So an ELF file is checked first; anything else is left to
 // dlopen, which refuses it cleanly.
-bool segments_fit_in_file(const std::string &path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        return true; // dlopen will fail on its own, or search the library path
-    }
+bool segments_fit_in_file(const RegularFile &library) {
+    std::FILE *file = library.file.get();
     Elf64_Ehdr header;
-    if (std::fread(&header, 1, sizeof header, file.get()) != sizeof header ||
+    if (std::fread(&header, 1, sizeof header, file) != sizeof header ||
         std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
         header.e_ident[EI_CLASS] != ELFCLASS64) {
         return true;
     }
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-        return false;
-    }
-    const long end = std::ftell(file.get());
-    if (end < 0) {
-        return false;
-    }
-    const auto file_size = static_cast<unsigned long>(end);
+    const std::uint64_t file_size = library.size;
     for (unsigned i = 0; i < header.e_phnum; ++i) {
         Elf64_Phdr segment;
         const unsigned long at =
             header.e_phoff + static_cast<unsigned long>(i) * header.e_phentsize;
         if (header.e_phentsize < sizeof segment || at > file_size ||
             file_size - at < sizeof segment ||
-            std::fseek(file.get(), static_cast<long>(at), SEEK_SET) != 0 ||
-            std::fread(&segment, 1, sizeof segment, file.get()) != sizeof segment) {
+            std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
+            std::fread(&segment, 1, sizeof segment, file) != sizeof segment) {
             return false;
         }
         if (segment.p_type == PT_LOAD &&
@@ -60,8 +48,17 @@ bool segments_fit_in_file(const std::string &path) {
 
 LibraryHandle open_library(const std::string &utf8_path) {
     // dlopen("") would hand back the host program itself.
-    if (utf8_path.empty() || !segments_fit_in_file(utf8_path)) {
+    if (utf8_path.empty()) {
         return nullptr;
+    }
+    // A path with a slash is the very file dlopen opens, and opening a pipe
+    // or a device there would block or read forever; only a regular file
+    // goes on. A bare name is searched for on the library path.
+    if (utf8_path.find('/') != std::string::npos) {
+        const RegularFile library = open_regular_file(native_path(utf8_path));
+        if (!library.file || !segments_fit_in_file(library)) {
+            return nullptr;
+        }
     }
     // RTLD_LOCAL: cores export hundreds of private symbols that must not
     // resolve against each other or against the host.

@@ -1,16 +1,48 @@
 #include "core_library.h"
 #include "native_path.h"
+#include "regular_file.h"
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace tovarune {
 
+namespace {
+
+// A drive path from its root, a network share or a device path: the loader
+// opens that very file instead of searching for it.
+bool is_full_path(const std::string &path) {
+    const auto separator = [](char c) { return c == '/' || c == '\\'; };
+    return windows_extended_path(path) != path ||
+           (path.size() >= 2 && separator(path[0]) && separator(path[1]));
+}
+
+} // namespace
+
 LibraryHandle open_library(const std::string &utf8_path) {
-    const std::wstring wide = utf8_to_wide(utf8_path);
+    if (!is_full_path(utf8_path)) {
+        // Relative paths and bare names go to the system's library search.
+        const std::wstring wide = utf8_to_wide(utf8_path);
+        return wide.empty() ? nullptr : LoadLibraryW(wide.c_str());
+    }
+    // A pipe, a device or a directory never reaches the loader.
+    if (!open_regular_file(native_path(utf8_path)).file) {
+        return nullptr;
+    }
+    // The loader takes the extended form only where the plain one is too
+    // long, and wants backslashes for the altered search.
+    std::wstring wide = utf8_to_wide(windows_normalized_path(utf8_path));
+    if (wide.size() >= MAX_PATH) {
+        wide = utf8_to_wide(windows_extended_path(utf8_path));
+    } else {
+        std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    }
     if (wide.empty()) {
         return nullptr;
     }
-    return LoadLibraryW(wide.c_str());
+    // The core's own directory is searched first for the DLLs it imports.
+    return LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void *find_symbol(LibraryHandle library, const char *name) {

@@ -1,11 +1,17 @@
 // A libretro core that does only what its test asks, and logs every call.
 // Build variants leave out an entry point, report another API version, or
-// lack the optional retro_set_controller_port_device.
+// lack the optional retro_set_controller_port_device, or import a helper DLL.
 
 #include "fake_core_control.h"
 
 #include <algorithm>
 #include <cstring>
+
+#ifdef FAKE_CORE_WITH_HELPER
+// From a DLL of its own, which the loader must find beside the core.
+extern "C" __declspec(dllimport) unsigned fake_core_helper_api_version();
+#define FAKE_CORE_API_VERSION fake_core_helper_api_version()
+#endif
 
 #ifndef FAKE_CORE_API_VERSION
 #define FAKE_CORE_API_VERSION RETRO_API_VERSION
