@@ -5,11 +5,29 @@
 
 namespace tovarune {
 
+namespace {
+
+// A corrupt or foreign library must fail the load, not open a system dialog
+// that would block the game until someone answers it.
+class NoLoaderDialogs {
+public:
+    NoLoaderDialogs() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previous_); }
+    ~NoLoaderDialogs() { SetThreadErrorMode(previous_, nullptr); }
+    NoLoaderDialogs(const NoLoaderDialogs &) = delete;
+    NoLoaderDialogs &operator=(const NoLoaderDialogs &) = delete;
+
+private:
+    DWORD previous_ = 0;
+};
+
+} // namespace
+
 LibraryHandle open_library(const std::string &utf8_path) {
     const std::wstring wide = utf8_to_wide(utf8_path);
     if (wide.empty()) {
         return nullptr;
     }
+    const NoLoaderDialogs quiet;
     return LoadLibraryW(wide.c_str());
 }
 

@@ -8,6 +8,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -48,6 +49,23 @@ bool flush_to_disk(std::FILE *file) {
     return _commit(_fileno(file)) == 0;
 #else
     return fsync(fileno(file)) == 0;
+#endif
+}
+
+// A rename is durable only once the directory that holds the name is on disk
+// too. Windows has no such step: its replace stays as it is.
+bool sync_directory(const fs::path &directory) {
+#ifdef _WIN32
+    static_cast<void>(directory);
+    return true;
+#else
+    const int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
 #endif
 }
 
@@ -99,7 +117,7 @@ bool write_file_atomically(const std::string &path, const void *data, std::size_
     if (written) {
         fs::rename(temporary, target, ec);
         if (!ec) {
-            return true;
+            return sync_directory(target.parent_path());
         }
     }
     fs::remove(temporary, ec);
