@@ -1,42 +1,34 @@
-// Whatever a core hands over or calls, the host reads only inside the frame it
-// was given and never lets a core go while the core is on the stack.
+// The host reads only inside a frame, and lets no core go while one is running.
 
 #include "callbacks.h"
 #include "test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
-#include <cstdint>
 #include <cstring>
 #include <functional>
 
 namespace tovarune::testing {
 namespace {
 
-constexpr unsigned no_format = ~0u; // the core never names one
-constexpr std::size_t huge = SIZE_MAX / 8;
+constexpr unsigned no_format = RETRO_PIXEL_FORMAT_UNKNOWN; // refused: the core names none
+using Rgb = std::array<std::uint8_t, 3>;
 
-struct Shape {
-    const char *name;
-    unsigned format;
-    unsigned width, height;
+// Each on a freshly loaded core, from bytes of 0x1F; no colour: not shown.
+const struct {
+    unsigned format, width, height;
     std::size_t pitch;
-    std::array<std::uint8_t, 3> rgb; // of every pixel of 0x1F bytes; all 0: not shown
-};
-
-// In order: each row loads the core again after the row before it.
-const Shape shapes[] = {
-    {"32-bit rows", RETRO_PIXEL_FORMAT_XRGB8888, 4, 2, 16, {31, 31, 31}},
-    {"next core names no format: 16-bit", no_format, 4, 2, 8, {57, 197, 255}},
-    {"padded 16-bit rows", RETRO_PIXEL_FORMAT_RGB565, 4, 2, 10, {24, 226, 255}},
-    {"rows a pixel short", RETRO_PIXEL_FORMAT_RGB565, 4, 2, 6, {}},
-    {"16-bit rows read as 32-bit", RETRO_PIXEL_FORMAT_XRGB8888, 4, 2, 8, {}},
-    {"widest image", no_format, 16384, 1, 32768, {57, 197, 255}},
-    {"wider than an image", no_format, 16385, 1, 32770, {}},
-    {"taller than an image", no_format, 1, 16385, 2, {}},
-    {"2^31 square", RETRO_PIXEL_FORMAT_XRGB8888, 1u << 31, 1u << 31, SIZE_MAX, {}},
-    {"rows whose offsets wrap", no_format, 1, 16384, huge, {}},
+    Rgb rgb;
+} shapes[] = {
+    {RETRO_PIXEL_FORMAT_XRGB8888, 4, 2, 16, {31, 31, 31}},
+    {no_format, 4, 2, 8, {57, 197, 255}}, // not in the previous core's format
+    {RETRO_PIXEL_FORMAT_RGB565, 4, 2, 10, {24, 226, 255}},
+    {RETRO_PIXEL_FORMAT_RGB565, 4, 2, 6, {}},
+    {RETRO_PIXEL_FORMAT_XRGB8888, 4, 2, 8, {}},
+    {no_format, 16384, 1, 32768, {57, 197, 255}},
+    {no_format, 16385, 1, 32770, {}},
+    {no_format, 1, 16385, 2, {}},
+    {RETRO_PIXEL_FORMAT_XRGB8888, 1u << 31, 1u << 31, SIZE_MAX, {}},
+    {no_format, 1, 16384, SIZE_MAX / 8, {}}, // row offsets wrap
 };
 
 TEST(CoreSafety, FramesAreReadInTheirCoresFormatAndOnlyWithinTheirRows) {
@@ -45,25 +37,14 @@ TEST(CoreSafety, FramesAreReadInTheirCoresFormatAndOnlyWithinTheirRows) {
     RecordingSink sink;
     player.set_frame_sink(&sink);
     const std::vector<std::uint8_t> source(32768, 0x1F);
-    for (const Shape &shape : shapes) {
-        SCOPED_TRACE(shape.name);
+    for (std::size_t i = 0; i < std::size(shapes); ++i) {
+        const auto &shape = shapes[i];
         ASSERT_TRUE(player.load_core(core.path()));
         unsigned format = shape.format;
-        if (format != no_format) {
-            ASSERT_TRUE(environment_callback(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format));
-        }
-        sink.frames = 0;
+        environment_callback(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format);
+        sink.last_rgba.assign(3, 0);
         video_refresh_callback(source.data(), shape.width, shape.height, shape.pitch);
-        if (shape.rgb == std::array<std::uint8_t, 3>{}) {
-            EXPECT_EQ(sink.frames, 0);
-            continue;
-        }
-        ASSERT_EQ(sink.frames, 1);
-        std::vector<std::uint8_t> expected;
-        for (std::size_t i = 0; i < std::size_t{shape.width} * shape.height; ++i) {
-            expected.insert(expected.end(), {shape.rgb[0], shape.rgb[1], shape.rgb[2], 255});
-        }
-        EXPECT_EQ(sink.last_rgba, expected);
+        EXPECT_EQ(Rgb({sink.last_rgba[0], sink.last_rgba[1], sink.last_rgba[2]}), shape.rgb) << i;
     }
 }
 
@@ -72,15 +53,15 @@ std::function<void()> inside_run;
 TEST(CoreSafety, LifecycleCallsFromInsideACoreCallAreRefused) {
     FakeCore core;
     TempDir dir;
-    write_bytes(dir.path("game.bin"), {1, 2});
+    const std::string rom = dir.path("game.bin"), state = dir.path("state");
+    write_bytes(rom, {1});
     Player player, other;
     ASSERT_TRUE(player.load_core(core.path()));
-    ASSERT_TRUE(player.load_game(dir.path("game.bin")));
+    ASSERT_TRUE(player.load_game(rom));
     std::vector<bool> results;
     inside_run = [&] {
-        const std::string state = dir.path("state");
-        results = {player.load_core(core.path()), player.load_game(dir.path("game.bin")),
-                   player.save_state(state), player.load_state(state),
+        results = {player.load_core(core.path()), player.load_game(rom), player.save_state(state),
+                   player.load_state(state),
                    other.load_core(fake_core_path("fake_core_without_port_device"))};
         player.reset_game();
         player.run_frame();
@@ -99,12 +80,7 @@ TEST(CoreSafety, LifecycleCallsFromInsideACoreCallAreRefused) {
     EXPECT_EQ(results, std::vector<bool>(5, false));
     EXPECT_EQ(core.calls(), std::vector<std::string>{"retro_run"});
     EXPECT_TRUE(player.is_game_loaded());
-    EXPECT_FALSE(other.holds_library());
     EXPECT_EQ(active_player, &player);
-    EXPECT_EQ(directory_entries(dir.path()), std::vector<std::string>{"game.bin"});
-    // Back outside, the same calls are carried out.
-    player.unload_core();
-    EXPECT_FALSE(player.is_core_loaded());
 }
 
 } // namespace
