@@ -9,6 +9,7 @@
 #include <godot_cpp/variant/vector2.hpp>
 
 #include <string>
+#include <utility>
 
 using godot::ClassDB;
 using godot::D_METHOD;
@@ -52,17 +53,33 @@ LibretroPlayer::LibretroPlayer() { player_.set_frame_sink(&video_texture_); }
 // game and lets the core go before any field is released.
 LibretroPlayer::~LibretroPlayer() { player_.unload_core(); }
 
-bool LibretroPlayer::load_core(const String &p_path) { return player_.load_core(to_utf8(p_path)); }
+bool LibretroPlayer::load_core(const String &p_path) {
+    return with_frame_shown(player_.load_core(to_utf8(p_path)));
+}
 
-void LibretroPlayer::unload_core() { player_.unload_core(); }
+void LibretroPlayer::unload_core() {
+    player_.unload_core();
+    video_texture_.show_pending_frame();
+}
 
-bool LibretroPlayer::load_game(const String &p_path) { return player_.load_game(to_utf8(p_path)); }
+bool LibretroPlayer::load_game(const String &p_path) {
+    return with_frame_shown(player_.load_game(to_utf8(p_path)));
+}
 
-void LibretroPlayer::unload_game() { player_.unload_game(); }
+void LibretroPlayer::unload_game() {
+    player_.unload_game();
+    video_texture_.show_pending_frame();
+}
 
-void LibretroPlayer::run_frame() { player_.run_frame(); }
+void LibretroPlayer::run_frame() {
+    player_.run_frame();
+    video_texture_.show_pending_frame();
+}
 
-void LibretroPlayer::reset_game() { player_.reset_game(); }
+void LibretroPlayer::reset_game() {
+    player_.reset_game();
+    video_texture_.show_pending_frame();
+}
 
 void LibretroPlayer::set_paths(const String &p_system_path, const String &p_save_path) {
     player_.set_paths(to_utf8(p_system_path), to_utf8(p_save_path));
@@ -100,11 +117,11 @@ PackedVector2Array LibretroPlayer::pop_audio_frames(int32_t p_max_frames) {
 }
 
 bool LibretroPlayer::save_state(const String &p_path) {
-    return player_.save_state(to_utf8(p_path));
+    return with_frame_shown(player_.save_state(to_utf8(p_path)));
 }
 
 bool LibretroPlayer::load_state(const String &p_path) {
-    return player_.load_state(to_utf8(p_path));
+    return with_frame_shown(player_.load_state(to_utf8(p_path)));
 }
 
 PackedStringArray LibretroPlayer::get_core_option_keys() const {
@@ -143,19 +160,37 @@ void LibretroPlayer::TextureSink::present_frame(const VideoFrame &frame) {
         return;
     }
     convert_frame(frame, bytes.ptrw());
+    pending_ = std::move(bytes);
+    pending_width_ = static_cast<int32_t>(frame.width);
+    pending_height_ = static_cast<int32_t>(frame.height);
+}
 
-    const int32_t width = static_cast<int32_t>(frame.width);
-    const int32_t height = static_cast<int32_t>(frame.height);
+void LibretroPlayer::TextureSink::show_pending_frame() {
+    if (pending_width_ == 0) {
+        return;
+    }
+    const int32_t width = pending_width_;
+    const int32_t height = pending_height_;
+    const PackedByteArray bytes = std::move(pending_);
+    pending_ = PackedByteArray();
+    pending_width_ = 0;
+
     const Ref<Image> image =
         Image::create_from_data(width, height, false, Image::FORMAT_RGBA8, bytes);
     if (texture.is_valid() && texture->get_width() == width && texture->get_height() == height) {
-        texture->update(image);
+        // Held here: a script woken by the update may drop the node's reference.
+        const Ref<ImageTexture> shown = texture;
+        shown->update(image);
     } else {
         texture = ImageTexture::create_from_image(image);
     }
 }
 
-void LibretroPlayer::TextureSink::drop_frame() { texture.unref(); }
+void LibretroPlayer::TextureSink::drop_frame() {
+    pending_ = PackedByteArray();
+    pending_width_ = 0;
+    texture.unref();
+}
 
 void LibretroPlayer::_bind_methods() {
     ClassDB::bind_method(D_METHOD("load_core", "path"), &LibretroPlayer::load_core);

@@ -6,6 +6,7 @@
 #include <godot_cpp/classes/image_texture.hpp>
 #include <godot_cpp/classes/node.hpp>
 #include <godot_cpp/classes/ref.hpp>
+#include <godot_cpp/variant/packed_byte_array.hpp>
 #include <godot_cpp/variant/packed_string_array.hpp>
 #include <godot_cpp/variant/packed_vector2_array.hpp>
 #include <godot_cpp/variant/string.hpp>
@@ -49,14 +50,31 @@ protected:
     static void _bind_methods();
 
 private:
-    // Turns each accepted frame into the contents of the texture.
+    // Turns each accepted frame into the contents of the texture. A frame is
+    // converted while the core's buffer is valid, during its call, but reaches
+    // the engine only once the core has returned: the texture's signals may
+    // run scripts, which must never find a core on the stack.
     class TextureSink final : public FrameSink {
     public:
         void present_frame(const VideoFrame &frame) override;
         void drop_frame() override;
+        // Hands the last converted frame to the texture. Touches nothing of
+        // the node after the engine call, which may free it.
+        void show_pending_frame();
 
         godot::Ref<godot::ImageTexture> texture;
+
+    private:
+        godot::PackedByteArray pending_;
+        int32_t pending_width_ = 0; // 0: nothing pending
+        int32_t pending_height_ = 0;
     };
+
+    // Ends every scripting method that may have called the core.
+    template <typename Result> Result with_frame_shown(Result result) {
+        video_texture_.show_pending_frame();
+        return result;
+    }
 
     // Declared before the player, which drops its frame into the sink while it
     // unloads.

@@ -7,12 +7,17 @@ Player *active_player = nullptr;
 
 void video_refresh_callback(const void *data, unsigned width, unsigned height, size_t pitch) {
     Player *player = active_player;
-    if (player == nullptr || data == nullptr || width == 0 || height == 0 ||
-        data == RETRO_HW_FRAME_BUFFER_VALID) {
+    if (player == nullptr || data == nullptr || data == RETRO_HW_FRAME_BUFFER_VALID) {
+        return;
+    }
+    // A frame beyond the engine's limits, or with rows too short for the
+    // recorded format (a core that draws in another), is never read.
+    const VideoFrame frame{data, width, height, pitch, player->pixel_format()};
+    if (!frame_is_convertible(frame)) {
         return;
     }
     if (FrameSink *sink = player->frame_sink()) {
-        sink->present_frame(VideoFrame{data, width, height, pitch, player->pixel_format()});
+        sink->present_frame(frame);
     }
 }
 

@@ -18,13 +18,30 @@ bool is_full_path(const std::string &path) {
            (path.size() >= 2 && separator(path[0]) && separator(path[1]));
 }
 
+// A corrupt or foreign library must fail the load, not open a system dialog
+// that would block the game until someone answers it.
+class NoLoaderDialogs {
+public:
+    NoLoaderDialogs() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previous_); }
+    ~NoLoaderDialogs() { SetThreadErrorMode(previous_, nullptr); }
+    NoLoaderDialogs(const NoLoaderDialogs &) = delete;
+    NoLoaderDialogs &operator=(const NoLoaderDialogs &) = delete;
+
+private:
+    DWORD previous_ = 0;
+};
+
 } // namespace
 
 LibraryHandle open_library(const std::string &utf8_path) {
     if (!is_full_path(utf8_path)) {
         // Relative paths and bare names go to the system's library search.
         const std::wstring wide = utf8_to_wide(utf8_path);
-        return wide.empty() ? nullptr : LoadLibraryW(wide.c_str());
+        if (wide.empty()) {
+            return nullptr;
+        }
+        const NoLoaderDialogs quiet;
+        return LoadLibraryW(wide.c_str());
     }
     // A pipe, a device or a directory never reaches the loader.
     if (!open_regular_file(native_path(utf8_path)).file) {
@@ -42,6 +59,7 @@ LibraryHandle open_library(const std::string &utf8_path) {
         return nullptr;
     }
     // The core's own directory is searched first for the DLLs it imports.
+    const NoLoaderDialogs quiet;
     return LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 

@@ -146,8 +146,20 @@ File create_temporary(const fs::path &path) {
     return file;
 }
 
+// A rename is durable only once the directory that holds the name is on disk
+// too, so a failed sync of it is a failed write.
+bool sync_directory(const fs::path &directory) {
+    const int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
 bool rename_over(const fs::path &from, const fs::path &to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return std::rename(from.c_str(), to.c_str()) == 0 && sync_directory(to.parent_path());
 }
 
 void remove_file(const fs::path &path) { unlink(path.c_str()); }

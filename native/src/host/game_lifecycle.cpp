@@ -1,9 +1,13 @@
+#include "core_call.h"
 #include "file_io.h"
 #include "player.h"
 
 namespace tovarune {
 
 bool Player::load_game(const std::string &path) {
+    if (CoreCall::under_way()) {
+        return false;
+    }
     if (!core_loaded_) {
         last_error_ = "Carregue um core antes da ROM.";
         return false;
@@ -12,7 +16,7 @@ bool Player::load_game(const std::string &path) {
     rom_path_ = path;
 
     retro_system_info system_info{};
-    core_api_.retro_get_system_info(&system_info);
+    call_core(core_api_.retro_get_system_info, &system_info);
 
     retro_game_info game{};
     game.path = rom_path_.c_str();
@@ -32,14 +36,14 @@ bool Player::load_game(const std::string &path) {
         game.size = rom_data_.size();
     }
 
-    if (!core_api_.retro_load_game(&game)) {
+    if (!call_core(core_api_.retro_load_game, &game)) {
         last_error_ = "O core Snes9x recusou a ROM.";
         release_rom_data();
         return false;
     }
-    core_api_.retro_get_system_av_info(&av_info_);
+    call_core(core_api_.retro_get_system_av_info, &av_info_);
     if (set_controller_port_device_ != nullptr) {
-        set_controller_port_device_(0, RETRO_DEVICE_JOYPAD);
+        call_core(set_controller_port_device_, 0u, static_cast<unsigned>(RETRO_DEVICE_JOYPAD));
     }
     // Sound made while the game loaded is not part of the game.
     audio_frames_.clear();
@@ -51,11 +55,11 @@ bool Player::load_game(const std::string &path) {
 }
 
 void Player::unload_game() {
-    if (!game_loaded_) {
+    if (!game_loaded_ || CoreCall::under_way()) {
         return;
     }
     store_save_ram();
-    core_api_.retro_unload_game();
+    call_core(core_api_.retro_unload_game);
     game_loaded_ = false;
     release_rom_data();
     audio_frames_.clear();
@@ -64,14 +68,14 @@ void Player::unload_game() {
 }
 
 void Player::run_frame() {
-    if (game_loaded_ && core_api_.retro_run != nullptr) {
-        core_api_.retro_run();
+    if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way()) {
+        call_core(core_api_.retro_run);
     }
 }
 
 void Player::reset_game() {
-    if (game_loaded_ && core_api_.retro_reset != nullptr) {
-        core_api_.retro_reset();
+    if (game_loaded_ && core_api_.retro_reset != nullptr && !CoreCall::under_way()) {
+        call_core(core_api_.retro_reset);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <libretro.h>
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -245,6 +246,19 @@ PixelPath fastest_path() {
 
 std::uint64_t rgba_size(unsigned width, unsigned height) {
     return static_cast<std::uint64_t>(width) * height * 4;
+}
+
+std::size_t bytes_per_pixel(unsigned pixel_format) {
+    return pixel_format == RETRO_PIXEL_FORMAT_XRGB8888 ? 4 : 2;
+}
+
+bool frame_is_convertible(const VideoFrame &frame) {
+    if (frame.width == 0 || frame.height == 0 || frame.width > max_frame_side ||
+        frame.height > max_frame_side) {
+        return false;
+    }
+    return frame.pitch >= frame.width * bytes_per_pixel(frame.pixel_format) &&
+           frame.pitch <= SIZE_MAX / frame.height;
 }
 
 bool pixel_path_available(PixelPath path) {

@@ -18,6 +18,18 @@ struct VideoFrame {
 // Bytes of the RGBA8 image of a frame: width x height x 4, in 64 bits.
 std::uint64_t rgba_size(unsigned width, unsigned height);
 
+// The engine's largest image side.
+constexpr unsigned max_frame_side = 16384;
+
+// Bytes of one source pixel in a libretro pixel format.
+std::size_t bytes_per_pixel(unsigned pixel_format);
+
+// True when the frame can be converted: it has pixels, fits the engine's
+// image limits, and every row holds its width in the frame's format, so that
+// no read leaves the core's buffer. Nothing is multiplied before the sides
+// are known to be small.
+bool frame_is_convertible(const VideoFrame &frame);
+
 // Writes the frame as tightly packed RGBA8 (alpha 255) into `rgba`, which
 // holds rgba_size(width, height) bytes. Formats other than XRGB8888 and
 // RGB565 are read as 0RGB1555. 5- and 6-bit channels widen as

@@ -1,3 +1,4 @@
+#include "core_call.h"
 #include "file_io.h"
 #include "player.h"
 #include "save_ram_path.h"
@@ -17,8 +18,8 @@ SaveRam core_save_ram(const CoreApi &api) {
         return ram;
     }
     // Both are asked before either answer is looked at.
-    ram.data = api.retro_get_memory_data(RETRO_MEMORY_SAVE_RAM);
-    ram.size = api.retro_get_memory_size(RETRO_MEMORY_SAVE_RAM);
+    ram.data = call_core(api.retro_get_memory_data, RETRO_MEMORY_SAVE_RAM);
+    ram.size = call_core(api.retro_get_memory_size, RETRO_MEMORY_SAVE_RAM);
     return ram;
 }
 

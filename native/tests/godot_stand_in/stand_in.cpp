@@ -76,6 +76,7 @@ const ClassRecord *find_class(const std::string &name) {
 void reset() {
     classes().clear();
     engine_errors() = 0;
+    texture_changed() = nullptr;
     binding = Binding{};
 }
 
@@ -91,6 +92,11 @@ int &current_level() {
 
 int live_images() { return image_count; }
 int live_textures() { return texture_count; }
+
+std::function<void()> &texture_changed() {
+    static std::function<void()> handler;
+    return handler;
+}
 
 } // namespace stand_in
 
@@ -204,6 +210,9 @@ void ImageTexture::update(const Ref<Image> &p_image) {
     }
     pixels_ = p_image->get_data();
     ++updates_;
+    if (const std::function<void()> handler = stand_in::texture_changed()) {
+        handler();
+    }
 }
 
 } // namespace godot

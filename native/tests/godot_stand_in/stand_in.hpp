@@ -8,6 +8,7 @@
 
 #include <any>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,5 +44,9 @@ int &current_level();
 
 int live_images();
 int live_textures();
+
+// Run at the end of every ImageTexture::update, as the engine runs the
+// handlers of the texture's `changed` signal.
+std::function<void()> &texture_changed();
 
 } // namespace godot::stand_in

@@ -142,7 +142,7 @@ TEST(CoreLoading, ActivePlayerIsClearedOnlyByItsOwnPlayer) {
     auto first = std::make_unique<Player>();
     Player second;
     ASSERT_TRUE(first->load_core(core.path()));
-    ASSERT_TRUE(second.load_core(core.path()));
+    ASSERT_TRUE(second.load_core(fake_core_path("fake_core_without_port_device")));
     EXPECT_EQ(active_player, &second);
     first->unload_core();
     EXPECT_EQ(active_player, &second);

@@ -131,6 +131,7 @@ TEST_F(SaveRam, OldGamesFileIsWrittenBeforeTheNextRomIsOpened) {
 }
 
 TEST_F(SaveRam, NoFileWithoutASaveDirectoryOrSaveRam) {
+    player.unload_core(); // one player per core library
     Player never_set;
     ASSERT_TRUE(never_set.load_core(core.path()));
     ASSERT_TRUE(never_set.load_game(rom()));

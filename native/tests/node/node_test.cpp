@@ -347,8 +347,9 @@ TEST_F(Node, PopsAudioOldestFirst) {
 }
 
 TEST_F(Node, FreeingOneOfTwoPlayersLeavesTheOtherServed) {
+    const String another_core = text(ti::fake_core_path("fake_core_without_port_device"));
     auto other = std::make_unique<LibretroPlayer>();
-    ASSERT_TRUE(node->load_core(text(core.path())));
+    ASSERT_TRUE(node->load_core(another_core));
     ASSERT_TRUE(other->load_core(text(core.path())));
     node.reset();
 
@@ -360,8 +361,9 @@ TEST_F(Node, FreeingOneOfTwoPlayersLeavesTheOtherServed) {
 
     // Freeing the served player leaves no player served.
     node = std::make_unique<LibretroPlayer>();
+    other->unload_core(); // one player per core library
     ASSERT_TRUE(node->load_core(text(core.path())));
-    ASSERT_TRUE(other->load_core(text(core.path())));
+    ASSERT_TRUE(other->load_core(another_core));
     other.reset();
     ASSERT_TRUE(node->load_game(text(rom)));
     node->run_frame();
