@@ -8,11 +8,13 @@
 #include <godot_cpp/variant/packed_byte_array.hpp>
 #include <godot_cpp/variant/vector2.hpp>
 
+#include <cstring>
 #include <string>
 #include <utility>
 
 using godot::ClassDB;
 using godot::D_METHOD;
+using godot::Dictionary;
 using godot::Image;
 using godot::ImageTexture;
 using godot::PackedByteArray;
@@ -151,6 +153,74 @@ bool LibretroPlayer::set_core_option(const String &p_key, const String &p_value)
     return player_.options().set(to_utf8(p_key), to_utf8(p_value));
 }
 
+double LibretroPlayer::get_aspect_ratio() const { return player_.aspect_ratio(); }
+
+void LibretroPlayer::set_port_button(int32_t p_port, int32_t p_button_id, bool p_pressed) {
+    player_.set_port_button(p_port, p_button_id, p_pressed);
+}
+
+void LibretroPlayer::set_analog(int32_t p_port, int32_t p_stick, double p_x, double p_y) {
+    player_.set_analog(p_port, p_stick, p_x, p_y);
+}
+
+int64_t LibretroPlayer::get_memory_size(int32_t p_region) const {
+    return player_.memory_size(p_region);
+}
+
+PackedByteArray LibretroPlayer::read_memory(int32_t p_region, int64_t p_offset,
+                                            int64_t p_length) const {
+    PackedByteArray bytes;
+    const MemoryView range = player_.read_memory(p_region, p_offset, p_length);
+    if (range.data == nullptr || range.size == 0) {
+        return bytes;
+    }
+    bytes.resize(static_cast<int64_t>(range.size));
+    // A range too large for the engine to hold gives nothing rather than a part.
+    if (static_cast<std::uint64_t>(bytes.size()) != range.size) {
+        return PackedByteArray();
+    }
+    std::memcpy(bytes.ptrw(), range.data, range.size);
+    return bytes;
+}
+
+bool LibretroPlayer::write_memory(int32_t p_region, int64_t p_offset,
+                                  const PackedByteArray &p_data) {
+    return player_.write_memory(p_region, p_offset, p_data.ptr(),
+                                static_cast<std::size_t>(p_data.size()));
+}
+
+PackedByteArray LibretroPlayer::save_state_to_bytes() {
+    PackedByteArray bytes;
+    const bool saved = player_.save_state_to([&bytes](std::size_t size) -> std::uint8_t * {
+        bytes.resize(static_cast<int64_t>(size));
+        return static_cast<std::uint64_t>(bytes.size()) == size ? bytes.ptrw() : nullptr;
+    });
+    return with_frame_shown(saved ? bytes : PackedByteArray());
+}
+
+bool LibretroPlayer::load_state_from_bytes(const PackedByteArray &p_data) {
+    return with_frame_shown(
+        player_.load_state_from(p_data.ptr(), static_cast<std::size_t>(p_data.size())));
+}
+
+Dictionary LibretroPlayer::get_core_info() const {
+    Dictionary info;
+    CoreInfo core;
+    if (!player_.core_info(core)) {
+        return info;
+    }
+    PackedStringArray extensions;
+    for (const std::string &extension : core.valid_extensions) {
+        extensions.push_back(to_engine(extension));
+    }
+    info["library_name"] = to_engine(core.library_name);
+    info["library_version"] = to_engine(core.library_version);
+    info["valid_extensions"] = extensions;
+    info["need_fullpath"] = core.need_fullpath;
+    info["block_extract"] = core.block_extract;
+    return info;
+}
+
 void LibretroPlayer::TextureSink::present_frame(const VideoFrame &frame) {
     const std::uint64_t size = rgba_size(frame.width, frame.height);
     PackedByteArray bytes;
@@ -220,6 +290,20 @@ void LibretroPlayer::_bind_methods() {
                          &LibretroPlayer::get_core_option_value);
     ClassDB::bind_method(D_METHOD("set_core_option", "key", "value"),
                          &LibretroPlayer::set_core_option);
+    ClassDB::bind_method(D_METHOD("get_aspect_ratio"), &LibretroPlayer::get_aspect_ratio);
+    ClassDB::bind_method(D_METHOD("set_port_button", "port", "button_id", "pressed"),
+                         &LibretroPlayer::set_port_button);
+    ClassDB::bind_method(D_METHOD("set_analog", "port", "stick", "x", "y"),
+                         &LibretroPlayer::set_analog);
+    ClassDB::bind_method(D_METHOD("get_memory_size", "region"), &LibretroPlayer::get_memory_size);
+    ClassDB::bind_method(D_METHOD("read_memory", "region", "offset", "length"),
+                         &LibretroPlayer::read_memory);
+    ClassDB::bind_method(D_METHOD("write_memory", "region", "offset", "data"),
+                         &LibretroPlayer::write_memory);
+    ClassDB::bind_method(D_METHOD("save_state_to_bytes"), &LibretroPlayer::save_state_to_bytes);
+    ClassDB::bind_method(D_METHOD("load_state_from_bytes", "data"),
+                         &LibretroPlayer::load_state_from_bytes);
+    ClassDB::bind_method(D_METHOD("get_core_info"), &LibretroPlayer::get_core_info);
 }
 
 } // namespace tovarune

@@ -6,6 +6,7 @@
 #include <godot_cpp/classes/image_texture.hpp>
 #include <godot_cpp/classes/node.hpp>
 #include <godot_cpp/classes/ref.hpp>
+#include <godot_cpp/variant/dictionary.hpp>
 #include <godot_cpp/variant/packed_byte_array.hpp>
 #include <godot_cpp/variant/packed_string_array.hpp>
 #include <godot_cpp/variant/packed_vector2_array.hpp>
@@ -45,6 +46,15 @@ public:
     godot::PackedStringArray get_core_option_values(const godot::String &p_key) const;
     godot::String get_core_option_value(const godot::String &p_key) const;
     bool set_core_option(const godot::String &p_key, const godot::String &p_value);
+    double get_aspect_ratio() const;
+    void set_port_button(int32_t p_port, int32_t p_button_id, bool p_pressed);
+    void set_analog(int32_t p_port, int32_t p_stick, double p_x, double p_y);
+    int64_t get_memory_size(int32_t p_region) const;
+    godot::PackedByteArray read_memory(int32_t p_region, int64_t p_offset, int64_t p_length) const;
+    bool write_memory(int32_t p_region, int64_t p_offset, const godot::PackedByteArray &p_data);
+    godot::PackedByteArray save_state_to_bytes();
+    bool load_state_from_bytes(const godot::PackedByteArray &p_data);
+    godot::Dictionary get_core_info() const;
 
 protected:
     static void _bind_methods();

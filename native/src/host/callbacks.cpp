@@ -42,7 +42,7 @@ void input_poll_callback() {
 
 int16_t input_state_callback(unsigned port, unsigned device, unsigned index, unsigned id) {
     const Player *player = active_player;
-    return player == nullptr ? 0 : player->joypad().query(port, device, index, id);
+    return player == nullptr ? 0 : player->joypads().query(port, device, index, id);
 }
 
 } // namespace tovarune

@@ -2,6 +2,8 @@
 #include "file_io.h"
 #include "player.h"
 
+#include <cmath>
+
 namespace tovarune {
 
 bool Player::load_game(const std::string &path) {
@@ -49,6 +51,12 @@ bool Player::load_game(const std::string &path) {
     audio_frames_.clear();
     drop_frame();
     game_loaded_ = true;
+    connected_ports_ = 0;
+    for (std::int32_t port = 1; port < Joypads::port_count; ++port) {
+        if (joypads_.used(port)) {
+            connect_port(port);
+        }
+    }
     load_save_ram();
     last_error_.clear();
     return true;
@@ -80,6 +88,18 @@ void Player::reset_game() {
 }
 
 double Player::fps() const { return av_info_.timing.fps > 0.0 ? av_info_.timing.fps : 60.0; }
+
+double Player::aspect_ratio() const {
+    const float aspect = av_info_.geometry.aspect_ratio;
+    if (std::isfinite(aspect) && aspect > 0.0f) {
+        return aspect;
+    }
+    const retro_game_geometry &geometry = av_info_.geometry;
+    if (geometry.base_width > 0 && geometry.base_height > 0) {
+        return static_cast<double>(geometry.base_width) / geometry.base_height;
+    }
+    return 0.0;
+}
 
 double Player::sample_rate() const {
     return av_info_.timing.sample_rate > 0.0 ? av_info_.timing.sample_rate : 48000.0;

@@ -5,20 +5,32 @@
 
 namespace tovarune {
 
-// The sixteen buttons of the joypad on port 0, by libretro joypad id.
-class Joypad {
+// The joypads on ports 0 to 3: sixteen buttons by libretro joypad id and two
+// analog sticks each.
+class Joypads {
 public:
+    static constexpr int port_count = 4;
     static constexpr int button_count = 16;
+    static constexpr int stick_count = 2;
 
-    // Ids outside 0..15 are ignored.
-    void set_button(std::int32_t button_id, bool pressed);
+    // Each returns false, changing nothing, for a port, button or stick out of
+    // range. Stick axes are clamped to -1..1 (a NaN counts as 0), y down.
+    bool set_button(std::int32_t port, std::int32_t button_id, bool pressed);
+    bool set_analog(std::int32_t port, std::int32_t stick, double x, double y);
 
-    // The answer to a core's input query: 1 for a held button of the joypad
-    // on port 0 (index 0, any joypad subclass), 0 for everything else.
+    // Whether a script ever gave input to the port.
+    bool used(int port) const { return (used_ports_ >> port & 1u) != 0; }
+
+    // The answer to a core's input query: for a joypad (any subclass), 1 for
+    // a held button at index 0; for an analog stick, the axis as -32767..32767;
+    // 0 for everything else.
     std::int16_t query(unsigned port, unsigned device, unsigned index, unsigned id) const;
 
 private:
-    std::array<std::uint8_t, button_count> buttons_{};
+    std::array<std::array<std::uint8_t, button_count>, port_count> buttons_{};
+    // By port, stick, then axis (x, y).
+    std::array<std::array<std::array<std::int16_t, 2>, stick_count>, port_count> axes_{};
+    unsigned used_ports_ = 0;
 };
 
 } // namespace tovarune

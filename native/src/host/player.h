@@ -3,9 +3,11 @@
 #include "audio_queue.h"
 #include "byte_buffer.h"
 #include "core_api.h"
+#include "core_info.h"
 #include "core_library.h"
 #include "frame_sink.h"
 #include "joypad.h"
+#include "memory_access.h"
 #include "options_store.h"
 
 #include <libretro.h>
@@ -41,17 +43,47 @@ public:
 
     void set_paths(const std::string &system_path, const std::string &save_path);
     void set_button(std::int32_t button_id, bool pressed) {
-        joypad_.set_button(button_id, pressed);
+        joypads_.set_button(0, button_id, pressed);
     }
+    // Input for ports 0 to 3; see controller_ports.cpp for when a port is
+    // connected.
+    void set_port_button(std::int32_t port, std::int32_t button_id, bool pressed);
+    void set_analog(std::int32_t port, std::int32_t stick, double x, double y);
 
     bool save_state(const std::string &path);
     bool load_state(const std::string &path);
+    // The same, in memory: `allocate(size)` hands out the bytes the state goes
+    // into (null when it cannot), which are zeroed before the core writes.
+    template <typename Allocate> bool save_state_to(Allocate &&allocate) {
+        const std::size_t size = state_size();
+        if (size == 0) {
+            return false;
+        }
+        std::uint8_t *data = allocate(size);
+        return data != nullptr && serialize_state(data, size);
+    }
+    bool load_state_from(const std::uint8_t *data, std::size_t size);
+
+    // The bytes of a core memory region (RETRO_MEMORY_SAVE_RAM to
+    // RETRO_MEMORY_VIDEO_RAM) while a game is loaded.
+    std::int64_t memory_size(std::int32_t region) const;
+    // The `length` bytes at `offset`, when they lie wholly inside the region;
+    // otherwise an empty view with a null `data`.
+    MemoryView read_memory(std::int32_t region, std::int64_t offset, std::int64_t length) const;
+    // Copies `size` bytes to `offset` when they fit wholly inside the region.
+    bool write_memory(std::int32_t region, std::int64_t offset, const std::uint8_t *data,
+                      std::size_t size);
+
+    // What the loaded core says of itself; false without a core.
+    bool core_info(CoreInfo &info) const;
 
     bool is_core_loaded() const { return core_loaded_; }
     bool is_game_loaded() const { return game_loaded_; }
     const std::string &last_error() const { return last_error_; }
     double fps() const;
     double sample_rate() const;
+    // Display aspect of the current or last game; 0 when unknown.
+    double aspect_ratio() const;
 
     // Takes up to `max_frames` of the oldest queued audio frames (none when
     // `max_frames` is not positive), handing each to `sink(index, frame)`.
@@ -74,7 +106,7 @@ public:
     const char *system_directory() const;
     const char *save_directory() const;
     AudioQueue &audio_frames() { return audio_frames_; }
-    const Joypad &joypad() const { return joypad_; }
+    const Joypads &joypads() const { return joypads_; }
     FrameSink *frame_sink() const { return frame_sink_; }
     const retro_system_av_info &av_info() const { return av_info_; }
     const std::string &rom_path() const { return rom_path_; }
@@ -88,6 +120,10 @@ private:
     void load_save_ram();
     void store_save_ram();
     void replace_path(std::unique_ptr<std::string> &field, const std::string &text);
+    void connect_port(std::int32_t port);
+    std::size_t state_size();
+    bool serialize_state(std::uint8_t *data, std::size_t size);
+    MemoryView memory_region(std::int32_t region) const;
 
     LibraryHandle core_module_ = nullptr;
     CoreApi core_api_;
@@ -96,7 +132,9 @@ private:
     bool game_loaded_ = false;
     unsigned pixel_format_ = RETRO_PIXEL_FORMAT_0RGB1555;
     retro_system_av_info av_info_{};
-    Joypad joypad_;
+    Joypads joypads_;
+    // Ports 1 to 3 told to the core as joypads during the current game.
+    unsigned connected_ports_ = 0;
     AudioQueue audio_frames_;
     std::string rom_path_;
     // Held by pointer so that the text a core was handed keeps its address;

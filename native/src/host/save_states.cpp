@@ -3,23 +3,30 @@
 #include "file_io.h"
 #include "player.h"
 
+#include <cstring>
+
 namespace tovarune {
 
-bool Player::save_state(const std::string &path) {
+std::size_t Player::state_size() {
     if (!game_loaded_ || core_api_.retro_serialize_size == nullptr ||
         core_api_.retro_serialize == nullptr || CoreCall::under_way()) {
-        return false;
+        return 0;
     }
     // Asked every time: a core's state size may change while it runs.
-    const std::size_t size = call_core(core_api_.retro_serialize_size);
-    if (size == 0) {
-        return false;
-    }
+    return call_core(core_api_.retro_serialize_size);
+}
+
+bool Player::serialize_state(std::uint8_t *data, std::size_t size) {
+    // Bytes the core leaves unwritten are zero, whatever memory it was given.
+    std::memset(data, 0, size);
+    return call_core(core_api_.retro_serialize, data, size);
+}
+
+bool Player::save_state(const std::string &path) {
     ByteBuffer state;
-    if (!state.allocate(size) || !call_core(core_api_.retro_serialize, state.data(), size)) {
-        return false;
-    }
-    return write_file_atomically(path, state.data(), size);
+    const bool serialized = save_state_to(
+        [&state](std::size_t size) { return state.allocate(size) ? state.data() : nullptr; });
+    return serialized && write_file_atomically(path, state.data(), state.size());
 }
 
 bool Player::load_state(const std::string &path) {
@@ -27,10 +34,18 @@ bool Player::load_state(const std::string &path) {
         return false;
     }
     ByteBuffer state;
-    if (read_file(path, state) != ReadResult::ok || state.empty()) {
+    if (read_file(path, state) != ReadResult::ok) {
         return false;
     }
-    return call_core(core_api_.retro_unserialize, state.data(), state.size());
+    return load_state_from(state.data(), state.size());
+}
+
+bool Player::load_state_from(const std::uint8_t *data, std::size_t size) {
+    if (!game_loaded_ || core_api_.retro_unserialize == nullptr || data == nullptr || size == 0 ||
+        CoreCall::under_way()) {
+        return false;
+    }
+    return call_core(core_api_.retro_unserialize, data, size);
 }
 
 } // namespace tovarune

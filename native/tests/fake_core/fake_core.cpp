@@ -56,7 +56,9 @@ RETRO_API void retro_get_system_info(retro_system_info *info) {
     record("retro_get_system_info");
     info->library_name = "fake";
     info->library_version = "1";
+    info->valid_extensions = control.valid_extensions;
     info->need_fullpath = control.need_fullpath;
+    info->block_extract = control.block_extract;
 }
 
 RETRO_API void retro_get_system_av_info(retro_system_av_info *info) {
@@ -154,12 +156,17 @@ RETRO_API bool retro_unserialize(const void *data, size_t size) {
 
 RETRO_API void *retro_get_memory_data(unsigned id) {
     record("retro_get_memory_data");
+    if (id == RETRO_MEMORY_SYSTEM_RAM) {
+        return control.system_ram;
+    }
     return id == RETRO_MEMORY_SAVE_RAM && !control.save_ram_null ? control.save_ram : nullptr;
 }
 
 RETRO_API size_t retro_get_memory_size(unsigned id) {
     record("retro_get_memory_size");
-    return id == RETRO_MEMORY_SAVE_RAM ? control.save_ram_size : 0;
+    return id == RETRO_MEMORY_SAVE_RAM     ? control.save_ram_size
+           : id == RETRO_MEMORY_SYSTEM_RAM ? control.system_ram_size
+                                           : 0;
 }
 
 // Entry points every core has but the player never calls.

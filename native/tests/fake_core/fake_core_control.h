@@ -14,8 +14,12 @@ struct FakeCoreControl {
     bool accept_game;
     retro_system_av_info av_info;
     std::uint8_t save_ram[64];
-    std::size_t save_ram_size;  // what retro_get_memory_size reports
-    bool save_ram_null;         // retro_get_memory_data answers null
+    std::size_t save_ram_size; // what retro_get_memory_size reports
+    bool save_ram_null;        // retro_get_memory_data answers null
+    std::uint8_t system_ram[64];
+    std::size_t system_ram_size;
+    const char *valid_extensions;
+    bool block_extract;
     std::size_t serialize_size; // retro_serialize_size
     bool serialize_result;      // retro_serialize writes `state` and answers this
     std::uint8_t state[64];

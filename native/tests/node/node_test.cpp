@@ -135,7 +135,7 @@ TEST(MethodTable, ListsTheTwentyOneMethodsInOrder) {
         METHOD(set_core_option, false, "key", "value"),
     };
     const std::vector<stand_in::MethodRecord> &bound = stand_in::classes().at(0).methods;
-    ASSERT_EQ(bound.size(), expected.size());
+    ASSERT_GE(bound.size(), expected.size()); // the later ones: console_access_node_test.cpp
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(expected[i].name);
         EXPECT_EQ(bound[i].name, expected[i].name);

@@ -1,5 +1,6 @@
 ; NROM test cart: per frame it records marker, buttons and a frame counter
-; in PRG-RAM at $6000 and paints the backdrop by the A button.
+; in PRG-RAM at $6000 and paints the backdrop by the A button, in the colour
+; held at `shade` while A is released.
 ; Build with -D BATTERY=0 for the same cart without the battery flag.
 
 .ifndef BATTERY
@@ -13,8 +14,9 @@ PPUSCROLL = $2005
 PPUADDR   = $2006
 PPUDATA   = $2007
 JOY1      = $4016
+JOY2      = $4017
 
-RECORD    = $6000         ; marker, buttons, counter lo, counter hi
+RECORD    = $6000         ; marker, buttons, counter lo, counter hi, buttons of pad 2
 MARKER    = $54
 COLOUR_UP   = $12         ; blue while A is released
 COLOUR_DOWN = $16         ; red while A is held
@@ -31,6 +33,8 @@ COLOUR_DOWN = $16         ; red while A is held
 frames: .res 1            ; bumped by NMI
 pad:    .res 1
 count:  .res 2
+shade:  .res 1            ; colour while A is released, set once at reset
+pad2:   .res 1
 
 .segment "CODE"
 reset:
@@ -70,6 +74,8 @@ fresh:
   lda #MARKER
   sta RECORD
 started:
+  lda #COLOUR_UP
+  sta shade
   lda #$80                ; NMI on vblank
   sta PPUCTRL
   lda #$0A                ; background on, left column too
@@ -86,7 +92,7 @@ frame:
   sta PPUADDR
   lda #$00
   sta PPUADDR
-  ldx #COLOUR_UP
+  ldx shade
   bit pad                 ; A is bit 7
   bpl :+
   ldx #COLOUR_DOWN
@@ -110,18 +116,26 @@ frame:
   sta RECORD+2
   lda count+1
   sta RECORD+3
+  lda pad2
+  sta RECORD+4
   jmp frame
 
-; Shifts the 8 buttons in as A B Select Start Up Down Left Right, A ending in bit 7.
+; Shifts the 8 buttons of each pad in as A B Select Start Up Down Left Right,
+; A ending in bit 7.
 read_pad:
   lda #1
   sta JOY1
   sta pad                 ; the 1 falls out into carry after 8 shifts
+  sta pad2
   lsr a
   sta JOY1
 : lda JOY1
   lsr a
   rol pad
+  bcc :-
+: lda JOY2
+  lsr a
+  rol pad2
   bcc :-
   rts
 

@@ -1,5 +1,6 @@
 ; LoROM test cart: per frame it records marker, buttons and a frame counter
-; in battery SRAM at $70:0000 and paints the backdrop by the A button.
+; in battery SRAM at $70:0000 and paints the backdrop by the A button, in the
+; colour held at `shade` while A is released.
 
 .p816
 .a8
@@ -18,8 +19,9 @@ RDNMI   = $4210
 HVBJOY  = $4212
 JOY1L   = $4218           ; A X L R 0 0 0 0
 JOY1H   = $4219           ; B Y Select Start Up Down Left Right
+JOY2L   = $421A
 
-SRAM    = $700000         ; record: marker, JOY1L, counter lo, counter hi, JOY1H
+SRAM    = $700000         ; record: marker, JOY1L, counter lo, counter hi, JOY1H, JOY2L
 MARKER  = $54
 COLOUR_UP   = $7C00       ; BGR555 pure blue while A is released
 COLOUR_DOWN = $001F       ; pure red while A is held
@@ -27,6 +29,7 @@ COLOUR_DOWN = $001F       ; pure red while A is held
 .segment "ZEROPAGE"
 frames: .res 1            ; bumped by NMI
 count:  .res 2
+shade:  .res 2            ; colour while A is released, set once at reset
 
 .segment "CODE"
 reset:
@@ -76,6 +79,10 @@ fresh:
   lda #MARKER
   sta f:SRAM
 started:
+  lda #<COLOUR_UP
+  sta shade
+  lda #>COLOUR_UP
+  sta shade+1
   lda #$81                ; NMI and auto joypad read
   sta NMITIMEN
 
@@ -93,9 +100,9 @@ frame:
   stz CGADD
   lda JOY1L
   bmi a_held
-  lda #<COLOUR_UP
+  lda shade
   sta CGDATA
-  lda #>COLOUR_UP
+  lda shade+1
   sta CGDATA
   bra painted
 a_held:
@@ -118,6 +125,8 @@ painted:
   sta f:SRAM+3
   lda JOY1H
   sta f:SRAM+4
+  lda JOY2L
+  sta f:SRAM+5
   bra frame
 
 nmi:
