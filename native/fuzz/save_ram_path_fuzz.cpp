@@ -1,4 +1,6 @@
-// The save file path from any save directory and game path, in both styles.
+// The save file path from any save directory and game path, in both styles:
+// the directory, at most one separator, and a piece of the game path with no
+// separator (nor, on Windows, a colon) in it.
 #include "fuzz_support.h"
 #include "save_ram_path.h"
 
@@ -10,22 +12,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string dir = in.text(), rom = in.text();
     for (const PathStyle style : {PathStyle::windows, PathStyle::posix}) {
         const std::string path = save_ram_path(dir, rom, style);
+        const char *separators = style == PathStyle::windows ? "/\\" : "/";
         require(path.empty() == (dir.empty() || rom.empty()));
-        if (path.empty()) {
-            continue;
+        if (!path.empty()) {
+            require(path.compare(0, dir.size(), dir) == 0 && path.size() >= dir.size() + 4 &&
+                    path.compare(path.size() - 4, 4, ".srm") == 0);
+            std::string stem = path.substr(dir.size(), path.size() - dir.size() - 4);
+            if (!stem.empty() && std::strchr(separators, stem[0]) != nullptr) {
+                stem.erase(0, 1);
+            }
+            require(stem.find_first_of(style == PathStyle::windows ? "/\\:" : "/") ==
+                    std::string::npos);
+            require(rom.find(stem) != std::string::npos);
         }
-        // The directory, at most one separator, then the game's stem: a piece
-        // of the game path without separators (nor, on Windows, a colon).
-        require(path.size() >= dir.size() + 4 && path.compare(0, dir.size(), dir) == 0 &&
-                path.compare(path.size() - 4, 4, ".srm") == 0);
-        std::string stem = path.substr(dir.size(), path.size() - dir.size() - 4);
-        const std::string separators = style == PathStyle::windows ? "/\\" : "/";
-        if (!stem.empty() && separators.find(stem[0]) != std::string::npos) {
-            stem.erase(0, 1);
-        }
-        require(stem.find_first_of(style == PathStyle::windows ? "/\\:" : "/") ==
-                std::string::npos);
-        require(rom.find(stem) != std::string::npos);
     }
     return 0;
 }

@@ -30,7 +30,6 @@ TEST(Environment, AnswersWhatItKnowsAndLeavesTheRestAlone) {
         EXPECT_EQ(storage, value) << command;
         EXPECT_EQ(environment_callback(command, nullptr), answered && value == untouched);
     }
-    EXPECT_STREQ(player.save_directory(), "/s\xC3\xA1ves");
     for (unsigned format : {2u, 1u, 3u, 0u}) {
         EXPECT_EQ(environment_callback(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format), format != 3);
         EXPECT_EQ(player.pixel_format(), format == 3 ? 1u : format);

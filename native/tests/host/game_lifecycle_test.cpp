@@ -1,13 +1,48 @@
-// A game's way through a core: loading, frames, input, timing and unloading.
+// A core's and a game's way through the player: loading, frames, sound,
+// input and unloading.
 #include "callbacks.h"
 #include "test_support.h"
-
-#include <cmath>
 
 namespace tovarune::testing {
 namespace {
 
 using Calls = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(CoreLoading, UnusableLibrariesAreRefusedAfterTheOldCoreWent) {
+    TempDir dir;
+    const std::string cannot_load = "Nao foi possivel carregar o core Libretro: ";
+    const std::string missing = dir.path("none"), junk = dir.path("junk"), cut = dir.path("cut");
+    write_bytes(junk, {'n', 'o'});
+    // Cut inside its segments, a library would fault on first touch if mapped.
+    const Bytes whole = read_bytes(fake_core_path());
+    write_bytes(cut, Bytes(whole.begin(), whole.begin() + 4096));
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {missing, cannot_load + missing},
+        {"", cannot_load},
+        {junk, cannot_load + junk},
+        {cut, cannot_load + cut},
+        {fake_core_path("fake_core_without_unserialize"),
+         "Core invalido: faltando retro_unserialize"},
+        {fake_core_path("fake_core_api_2"), "Versao da API Libretro incompativel."},
+    };
+    // clang-format on
+    FakeCore core;
+    Player player;
+    for (const auto &[path, error] : cases) {
+        ASSERT_TRUE(player.load_core(core.path()));
+        core.clear_calls();
+        EXPECT_FALSE(player.load_core(path));
+        EXPECT_EQ(player.last_error(), error);
+        EXPECT_EQ(core.calls(), Calls{"retro_deinit"}) << path;
+        EXPECT_FALSE(player.is_core_loaded() || player.holds_library());
+        EXPECT_EQ(player.core_api().retro_run, nullptr);
+        EXPECT_EQ(active_player, nullptr);
+    }
+    ASSERT_TRUE(player.load_core(core.path()));
+    EXPECT_EQ(player.last_error(), "");
+}
 
 class GameLifecycle : public ::testing::Test {
 protected:
@@ -60,7 +95,6 @@ TEST_F(GameLifecycle, LoadsTheBytesOrThePathAndSaysWhyNot) {
 
 TEST_F(GameLifecycle, RunsAndAnswersTheJoypadOnlyWithAGame) {
     player.set_button(RETRO_DEVICE_ID_JOYPAD_START, true);
-    player.set_button(16, true);
     core.clear_calls();
     player.run_frame();
     player.reset_game();
@@ -80,14 +114,43 @@ TEST_F(GameLifecycle, RunsAndAnswersTheJoypadOnlyWithAGame) {
     }
     player.set_button(RETRO_DEVICE_ID_JOYPAD_START, false);
     EXPECT_EQ(core->input_state(0, joypad, 0, start), 0);
+    // Another player's core takes the callbacks; this one letting go keeps them there.
+    Player other;
+    ASSERT_TRUE(other.load_core(core.path()));
+    player.unload_core();
+    EXPECT_EQ(active_player, &other);
 }
 
-TEST_F(GameLifecycle, TimingFallsBackForZeroNegativeAndNan) {
-    for (const double given : {0.0, -1.0, std::nan("")}) {
-        core->av_info.timing.fps = core->av_info.timing.sample_rate = given;
-        ASSERT_TRUE(player.load_game(rom));
-        EXPECT_EQ(player.fps(), 60.0);
-        EXPECT_EQ(player.sample_rate(), 48000.0);
+// The audio queue keeps the newest frames in order, wherever its ring stands.
+TEST(AudioQueue, KeepsTheNewestFramesInOrderAcrossTheRing) {
+    constexpr std::size_t cap = AudioQueue::capacity;
+    std::vector<std::int16_t> samples; // frame n carries n over its two samples
+    for (std::size_t n = 0; n < cap + 20; ++n) {
+        samples.insert(samples.end(), {std::int16_t(n % 30000), std::int16_t(n / 30000)});
+    }
+    Player player;
+    active_player = &player;
+    for (std::size_t n = 0; n < 10; ++n) {
+        audio_sample_callback(samples[2 * n], samples[2 * n + 1]);
+    }
+    std::vector<std::size_t> popped;
+    const auto take = [&](std::int32_t max) {
+        return player.pop_audio_frames(max, [&](std::size_t, const StereoFrame &frame) {
+            popped.push_back(std::size_t(frame.left * 32768) +
+                             30000 * std::size_t(frame.right * 32768));
+        });
+    };
+    EXPECT_EQ(take(-1) + take(4), 4u);
+    // A batch larger than the cap keeps only its own newest frames.
+    EXPECT_EQ(audio_sample_batch_callback(samples.data() + 20, cap + 3), cap + 3);
+    EXPECT_EQ(audio_sample_batch_callback(nullptr, 5), 0u);
+    audio_sample_callback(samples[2 * (cap + 13)], samples[2 * (cap + 13) + 1]);
+    active_player = nullptr;
+    audio_sample_callback(1, 1);
+    EXPECT_EQ(take(1 << 30), cap);
+    ASSERT_EQ(popped.size(), cap + 4);
+    for (std::size_t i = 0; i < popped.size(); ++i) {
+        ASSERT_EQ(popped[i], i < 4 ? i : i + 10) << i;
     }
 }
 

@@ -23,15 +23,12 @@ protected:
 
     FakeCore core;
     TempDir dir;
-    const std::string saves = dir.path("sa\xC3\xBA"
-                                       "des/b"),
-                      rom = dir.path("Jogo.v1.sfc");
+    const std::string saves = dir.path("\xC3\xBAnico/b"), rom = dir.path("Jogo.v1.sfc");
     const std::string srm = saves + "/Jogo.v1.srm";
     Player player;
 };
 
 TEST_F(SaveFiles, BatteryRamIsReadAtLoadAndWrittenAtUnload) {
-    EXPECT_FALSE(file_exists(srm));
     core->save_ram[0] = 1;
     player.unload_core();
     EXPECT_EQ(read_bytes(srm), (Bytes{1, 0, 0, 0}));
@@ -92,11 +89,9 @@ TEST(SaveRamPath, NamesTheGamesStemInTheSaveDirectory) {
         {PathStyle::windows, "C:/S", "D:\\R\\Super Game (USA).sfc", "C:/S\\Super Game (USA).srm"},
         {PathStyle::windows, "C:\\S\\", "D:/R\\sub/G.eu.sfc", "C:\\S\\G.eu.srm"},
         {PathStyle::windows, "C:", "D:G.sfc:stream", "C:G.srm"},
-        {PathStyle::windows, "C:x", "..", "C:x\\...srm"},
         {PathStyle::posix, "/s/", "/r/.sfc", "/s/.sfc.srm"},
         {PathStyle::posix, "/s\\", "/r/a\\b:1.sfc", "/s\\/a\\b:1.srm"},
         {PathStyle::posix, "", "/r/G.sfc", ""},
-        {PathStyle::posix, "/s", "", ""},
     };
     // clang-format on
     for (const auto &[style, dir, rom, expected] : cases) {
