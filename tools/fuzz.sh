@@ -8,8 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Executions per target: each takes a few seconds to half a minute here.
-declare -A runs=([options_fuzz]=200000 [save_ram_path_fuzz]=200000 [environment_fuzz]=200000
-  [pixel_fuzz]=50000 [audio_fuzz]=20000)
+declare -A runs=([options_fuzz]=200000 [save_ram_path_fuzz]=200000 [environment_fuzz]=200000)
 seconds=${FUZZ_SECONDS:-60}
 
 if ! command -v clang++-14 >/dev/null ||
@@ -25,7 +24,7 @@ cmake --build build-fuzz --target fuzz_targets
 rm -rf build-fuzz/corpus build-fuzz/artifacts
 mkdir -p build-fuzz/corpus build-fuzz/artifacts
 status=0
-for target in options_fuzz save_ram_path_fuzz environment_fuzz pixel_fuzz audio_fuzz; do
+for target in options_fuzz save_ram_path_fuzz environment_fuzz; do
   cp -r "native/fuzz/corpus/$target" "build-fuzz/corpus/$target"
   echo "== $target"
   if ! "build-fuzz/native/fuzz/$target" -runs="${FUZZ_RUNS:-${runs[$target]}}" \

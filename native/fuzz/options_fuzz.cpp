@@ -1,4 +1,4 @@
-// Option declarations, lookups and changes through the environment callback,
+// Option declarations from a core, then lookups and changes from a script,
 // with the store's invariants checked after every step.
 #include "callbacks.h"
 #include "fuzz_support.h"
@@ -10,72 +10,27 @@ using namespace tovarune;
 using namespace tovarune::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    FuzzInput in(data, size);
+    FuzzInput in{data, size};
     Player player;
     active_player = &player;
-    const OptionsStore &options = player.options();
-    std::vector<std::string> probes;
-    bool updated = false;
-    // A value text handed to the core: readable until its key changes or the
-    // store is declared again.
-    std::string held_key;
-    const char *held = nullptr;
-
-    while (!in.empty()) {
-        switch (in.byte() % 5) {
-        case 0:
-        case 1: {
-            Declaration declaration(in);
-            const bool null_data = in.byte() % 8 == 0;
-            require(environment_callback(RETRO_ENVIRONMENT_SET_VARIABLES,
-                                         null_data ? nullptr : declaration.data()));
-            probes.insert(probes.end(), declaration.keys().begin(), declaration.keys().end());
-            require(!null_data || options.size() == 0);
-            for (const std::string &key : options.sorted_keys()) {
-                require(*options.value(key) == options.choices(key)->front());
-            }
-            updated = false;
-            held = nullptr;
-            break;
+    OptionsStore &options = player.options();
+    Declaration declaration(in);
+    require(environment_callback(RETRO_ENVIRONMENT_SET_VARIABLES, declaration.entries.data()));
+    while (in.size != 0) {
+        const std::string key = in.text(), value = in.text();
+        const std::vector<std::string> *choices = options.choices(key);
+        const bool allowed = choices && std::count(choices->begin(), choices->end(), value) > 0;
+        require(options.set(key, value) == allowed);
+        retro_variable variable{key.c_str(), "stale"};
+        const bool found = environment_callback(RETRO_ENVIRONMENT_GET_VARIABLE, &variable);
+        require(found == (choices != nullptr) && (!allowed || variable.value == value));
+        // Keys in byte order, each with its value among its choices.
+        const std::vector<std::string> keys = options.sorted_keys();
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const std::vector<std::string> &listed = *options.choices(keys[i]);
+            require(i == 0 || keys[i - 1] < keys[i]);
+            require(std::count(listed.begin(), listed.end(), *options.value(keys[i])) > 0);
         }
-        case 2: {
-            const std::string key = in.text();
-            retro_variable variable{key.c_str(), "stale"};
-            const bool found = environment_callback(RETRO_ENVIRONMENT_GET_VARIABLE, &variable);
-            const std::string *value = options.value(key);
-            require(found == (value != nullptr));
-            require(variable.value == (found ? value->c_str() : nullptr));
-            if (found) {
-                held_key = key;
-                held = variable.value;
-            }
-            break;
-        }
-        case 3: {
-            const std::string key = in.text();
-            const std::string value = in.text();
-            const std::vector<std::string> *choices = options.choices(key);
-            const bool allowed = choices != nullptr && std::find(choices->begin(), choices->end(),
-                                                                 value) != choices->end();
-            require(player.options().set(key, value) == allowed);
-            if (allowed) {
-                require(*options.value(key) == value);
-                updated = true;
-                held = key == held_key ? nullptr : held;
-            }
-            break;
-        }
-        case 4: {
-            bool answer = !updated;
-            require(environment_callback(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &answer));
-            require(answer == updated);
-            updated = false;
-            break;
-        }
-        }
-        require(options.updated() == updated);
-        check_options(options, probes);
-        require(held == nullptr || std::strcmp(held, options.value(held_key)->c_str()) == 0);
     }
     active_player = nullptr;
     return 0;

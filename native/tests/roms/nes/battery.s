@@ -1,11 +1,6 @@
 ; NROM test cart: per frame it records marker, buttons and a frame counter
 ; in PRG-RAM at $6000 and paints the backdrop by the A button, in the colour
 ; held at `shade` while A is released.
-; Build with -D BATTERY=0 for the same cart without the battery flag.
-
-.ifndef BATTERY
-  BATTERY = 1
-.endif
 
 PPUCTRL   = $2000
 PPUMASK   = $2001
@@ -25,7 +20,7 @@ COLOUR_DOWN = $16         ; red while A is held
   .byte "NES", $1A
   .byte 1                 ; 16 KiB PRG
   .byte 1                 ; 8 KiB CHR (all zero: every pixel is backdrop)
-  .byte BATTERY << 1      ; mapper 0, battery flag
+  .byte 2                 ; mapper 0, battery flag
   .byte 0
   .res 8, 0
 
