@@ -18,15 +18,17 @@ cp "$addon/tovarune.gdextension" "$addon/libretro_screen.gd" "$addon/icon.svg" \
 
 # Every library the .gdextension lists, when it has been built.
 included=0
-for library in $(sed -n 's|^[a-z]*\.[a-z]*\.x86_64 = "res://addons/tovarune/bin/\(.*\)"$|\1|p' \
-  "$addon/tovarune.gdextension"); do
+listed=0
+while read -r library; do
+  listed=$((listed + 1))
   if [ -f "$addon/bin/$library" ]; then
     cp "$addon/bin/$library" "$stage/addons/tovarune/bin/"
     included=$((included + 1))
   else
     echo "missing, not packaged: $library (see docs/extension.md to build it)" >&2
   fi
-done
+done < <(sed -n 's|^[a-z]*\.[a-z]*\.x86_64 = "res://addons/tovarune/bin/\(.*\)"$|\1|p' \
+  "$addon/tovarune.gdextension")
 if [ "$included" -eq 0 ]; then
   echo "no library has been built: nothing to package" >&2
   exit 1
@@ -35,4 +37,4 @@ fi
 mkdir -p "$(dirname "$zip_path")"
 rm -f "$zip_path"
 (cd "$stage" && zip -qrX "$zip_path" addons)
-echo "$zip_path: $included libraries"
+echo "$zip_path: $included of the $listed libraries"

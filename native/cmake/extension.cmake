@@ -30,8 +30,11 @@ if(GODOTCPP_TARGET STREQUAL "template_debug")
 endif()
 
 if(NOT WIN32)
-  # The static C++ runtime stays private: tovarune_library_init is the only export.
-  target_link_options(tovarune_extension PRIVATE -Wl,--no-undefined -Wl,--exclude-libs,ALL)
+  # tovarune_library_init is the only export: the static C++ runtime and the
+  # standard library's template instances stay private.
+  set(tovarune_exports "${CMAKE_CURRENT_BINARY_DIR}/tovarune_exports.map")
+  file(WRITE "${tovarune_exports}" "{ global: tovarune_library_init; local: *; };\n")
+  target_link_options(tovarune_extension PRIVATE -Wl,--no-undefined -Wl,--version-script=${tovarune_exports})
 endif()
 
 # libtovarune.linux.template_debug.x86_64.so, tovarune.windows.template_debug.x86_64.dll:
