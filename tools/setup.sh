@@ -11,6 +11,7 @@ packages=(
   retroarch-dev       # libretro.h
   cc65                # assembles the test ROMs
   clang-format
+  zip                 # tools/package.sh
   clang-14 libclang-rt-14-dev   # libFuzzer, for tools/fuzz.sh
   libretro-nestopia libretro-gambatte libretro-mgba
   libretro-bsnes-mercury-performance libretro-beetle-pce-fast

@@ -35,4 +35,6 @@ status=0
 "${ctest_run[@]}" --test-dir build "$@" || status=1
 wait "$wine_boot" || true # a failed boot shows in the Windows run
 "${ctest_run[@]}" --test-dir build-windows "$@" || status=1
+# Only where GODOT_BIN names a Godot editor binary; otherwise it says it skipped.
+tools/engine-check.sh || status=1
 exit "$status"

@@ -1,0 +1,83 @@
+extends SceneTree
+# Checks LibretroScreen in a real engine, on a real core and our Game Boy ROM,
+# whose battery save records the held buttons (byte 1, bit 0 is A) every frame:
+#   godot --headless --path <project> --script res://libretro_screen_check.gd -- --core=<gambatte> --rom=<battery.gb>
+
+var failures := 0
+
+
+func check(name: String, ok: bool, detail: Variant = "") -> void:
+	failures += 0 if ok else 1
+	print("%s %s %s" % ["ok  " if ok else "FAIL", name, detail])
+
+
+func screen_for(core: String, rom: String, saves: String) -> LibretroScreen:
+	var screen := LibretroScreen.new()
+	screen.core_path = core
+	screen.rom_path = rom
+	screen.save_directory = saves
+	return screen
+
+
+func _initialize() -> void:
+	var args := {}
+	for arg in OS.get_cmdline_user_args():
+		args[arg.get_slice("=", 0)] = arg.get_slice("=", 1)
+	DirAccess.remove_absolute(ProjectSettings.globalize_path("user://check/battery.srm"))
+	InputMap.add_action(&"tovarune_start")
+	InputMap.action_add_event(&"tovarune_start", InputEventKey.new())
+
+	var failed := screen_for("/no/such/core.so", args["--rom"], "user://check")
+	var messages: Array[String] = []
+	failed.load_failed.connect(func(message: String) -> void: messages.append(message))
+	root.add_child(failed)
+	failed.core_path = args["--core"]
+	failed.rom_path = "/no/such/game.gb"
+	failed.load_game()
+	check("failed loads", messages == ["Nao foi possivel carregar o core Libretro: /no/such/core.so",
+		"Nao foi possivel abrir a ROM."] and not failed.player.is_core_loaded(), messages)
+	var events := InputMap.action_get_events(&"tovarune_a")
+	check("input actions", all_actions_added() and events.size() == 2
+		and (events[0] as InputEventKey).physical_keycode == KEY_X
+		and InputMap.action_get_events(&"tovarune_start").size() == 1, events)
+
+	var screen := screen_for(args["--core"], args["--rom"], "user://check")
+	var loaded := [0]
+	screen.game_loaded.connect(func() -> void: loaded[0] += 1)
+	root.add_child(screen)
+	check("loads on ready", loaded[0] == 1 and screen.is_playing() and not failed.is_playing())
+	var frame := 1.0 / screen.player.get_fps()
+	var paced := [screen.advance(frame * 0.5), screen.advance(frame), screen.advance(10.0),
+		screen.advance(0.0), screen.advance(frame)]
+	check("pacing", paced == [0, 1, 4, 0, 1], paced)
+	screen.size = Vector2(500, 500)
+	var rects := [screen.get_picture_rect()]
+	screen.integer_scaling = true
+	rects.append(screen.get_picture_rect())
+	check("picture", rects == [Rect2(0, 25, 500, 450), Rect2(10, 34, 480, 432)], rects)
+	check("states", screen.save_state() and screen.load_state()
+		and not screen.load_state("user://check/none.state"))
+
+	var viewport := SubViewport.new()
+	viewport.size = Vector2i(320, 288)
+	root.add_child(viewport)
+	var inside := screen_for(args["--core"], args["--rom"], "user://check/inside")
+	viewport.add_child(inside)
+	inside.advance(frame)
+	check("in a SubViewport, takes over", inside.get_picture_rect() == Rect2(0, 0, 320, 288)
+		and not screen.is_playing() and viewport.get_texture() != null, inside.get_picture_rect())
+	viewport.free()
+
+	screen.load_game()
+	Input.action_press(&"tovarune_a")
+	screen.advance(frame * 3)
+	screen.free()
+	var save := FileAccess.get_file_as_bytes("user://check/battery.srm")
+	check("battery save on leaving, with A held", save.size() == 8192 and save[0] == 0x54
+		and save[1] == 0x01, save.slice(0, 4))
+	failed.free()
+	quit(1 if failures > 0 else 0)
+
+
+func all_actions_added() -> bool:
+	return LibretroScreen.ACTIONS.all(func(action: StringName) -> bool: return InputMap.has_action(action))
