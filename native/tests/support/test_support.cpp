@@ -9,7 +9,11 @@
 
 #ifndef _WIN32
 #include <csignal>
+#include <dlfcn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -87,10 +91,22 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, old_handler_);
 }
 
-bool with_file_size_limit(std::uint64_t bytes, const std::function<bool()> &write) {
-    const FileSizeLimit limit(bytes);
-    return write();
+bool killed_in_the_middle(const std::function<void()> &write) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit none{0, 0}, small{4096, 4096};
+        setrlimit(RLIMIT_CORE, &none);
+        setrlimit(RLIMIT_FSIZE, &small);
+        std::signal(SIGXFSZ, SIG_DFL);
+        write();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
 }
+
+int directory_syncs = 0;
 #endif
 
 FakeCoreControl *FakeCore::current_ = nullptr;
@@ -126,3 +142,15 @@ void RecordingSink::present_frame(const VideoFrame &frame) {
 }
 
 } // namespace tovarune::testing
+
+#ifndef _WIN32
+// A sync of a directory can only be seen from here.
+extern "C" int fsync(int fd) {
+    struct stat status;
+    if (fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ++tovarune::testing::directory_syncs;
+    }
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    return real(fd);
+}
+#endif
