@@ -7,7 +7,9 @@
 #include <fstream>
 #include <random>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <dlfcn.h>
 #include <sys/resource.h>
@@ -66,10 +68,23 @@ bool file_exists(const std::string &path) {
 
 std::vector<std::string> directory_entries(const std::string &path) {
     std::vector<std::string> names;
+#ifdef _WIN32
+    // MinGW's directory iterator cannot open deep directories.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((path_of(path) / L"*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") {
+            names.push_back(utf8_of(name));
+        }
+    }
+    FindClose(search);
+#else
     std::error_code ec;
     for (const auto &entry : fs::directory_iterator(path_of(path), ec)) {
         names.push_back(utf8_of(entry.path().filename()));
     }
+#endif
     return names;
 }
 
