@@ -112,10 +112,9 @@ TEST_F(GameLifecycle, RunsAndAnswersInputOnlyWithAGameAndConnectsPortsAtTheirFir
     EXPECT_EQ(connections(), 2);
     player.set_analog(3, RETRO_DEVICE_INDEX_ANALOG_RIGHT, 0.5, 7.0);
     player.set_analog(0, 0, std::numeric_limits<double>::quiet_NaN(), -0.25);
-    const int start = RETRO_DEVICE_ID_JOYPAD_START, joypad = RETRO_DEVICE_JOYPAD,
-              analog = RETRO_DEVICE_ANALOG, x = RETRO_DEVICE_ID_ANALOG_X,
-              y = RETRO_DEVICE_ID_ANALOG_Y;
     // clang-format off
+    const int start = RETRO_DEVICE_ID_JOYPAD_START, joypad = RETRO_DEVICE_JOYPAD, analog = RETRO_DEVICE_ANALOG,
+              x = RETRO_DEVICE_ID_ANALOG_X, y = RETRO_DEVICE_ID_ANALOG_Y;
     const int queries[][5] = { // port, device, index, id and the answer
         {0, joypad, 0, start, 1}, {0, RETRO_DEVICE_SUBCLASS(joypad, 1), 0, start, 1}, {1, joypad, 0, start, 0},
         {0, joypad, 1, start, 0}, {0, analog, 0, start, 0}, {0, joypad, 0, 16, 0},
@@ -144,28 +143,24 @@ TEST_F(GameLifecycle, RunsAndAnswersInputOnlyWithAGameAndConnectsPortsAtTheirFir
 TEST_F(GameLifecycle, FramesAreReadInTheirCoresFormatAndOnlyWithinTheirRows) {
     using Rgb = std::array<std::uint8_t, 3>;
     const unsigned none = RETRO_PIXEL_FORMAT_UNKNOWN, xrgb = RETRO_PIXEL_FORMAT_XRGB8888;
-    const struct {
-        unsigned format, width, height;
-        std::size_t pitch;
-        Rgb rgb;
-    } shapes[] = {
-        // clang-format off
+    // clang-format off
+    const std::tuple<unsigned, unsigned, unsigned, std::size_t, Rgb> shapes[] = { // format, size, pitch
         {xrgb, 4, 2, 16, {31, 31, 31}}, {none, 4, 2, 8, {57, 197, 255}}, // not the last core's format
         {RETRO_PIXEL_FORMAT_RGB565, 4, 2, 10, {24, 226, 255}}, {RETRO_PIXEL_FORMAT_RGB565, 4, 2, 6, {}},
         {xrgb, 4, 2, 8, {}}, {none, 16384, 1, 32768, {57, 197, 255}}, {none, 16385, 1, 32770, {}},
         {none, 1, 16385, 2, {}}, {xrgb, 1u << 31, 1u << 31, SIZE_MAX, {}},
         {none, 1, 16384, SIZE_MAX / 8, {}}, // row offsets wrap
-        // clang-format on
     };
+    // clang-format on
     const Bytes source(32768, 0x1F);
-    for (const auto &shape : shapes) {
+    for (const auto &[format, width, height, pitch, rgb] : shapes) {
         ASSERT_TRUE(player.load_core(core.path()));
-        unsigned format = shape.format;
-        environment_callback(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format);
+        unsigned asked = format;
+        environment_callback(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &asked);
         sink.last_rgba.assign(3, 0);
-        video_refresh_callback(source.data(), shape.width, shape.height, shape.pitch);
-        EXPECT_EQ(Rgb({sink.last_rgba[0], sink.last_rgba[1], sink.last_rgba[2]}), shape.rgb)
-            << shape.width << " " << shape.pitch;
+        video_refresh_callback(source.data(), width, height, pitch);
+        EXPECT_EQ(Rgb({sink.last_rgba[0], sink.last_rgba[1], sink.last_rgba[2]}), rgb)
+            << width << " " << pitch;
     }
 }
 

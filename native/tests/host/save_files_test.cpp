@@ -166,10 +166,8 @@ TEST(SaveRamPath, NamesTheGamesStemInTheSaveDirectory) {
     const std::tuple<PathStyle, const char *, const char *, const char *> cases[] = {
         {PathStyle::windows, "C:/S", "D:\\R\\Super Game (USA).sfc", "C:/S\\Super Game (USA).srm"},
         {PathStyle::windows, "C:\\S\\", "D:/R\\sub/G.eu.sfc", "C:\\S\\G.eu.srm"},
-        {PathStyle::windows, "C:", "D:G.sfc:stream", "C:G.srm"},
-        {PathStyle::posix, "/s/", "/r/.sfc", "/s/.sfc.srm"},
-        {PathStyle::posix, "/s\\", "/r/a\\b:1.sfc", "/s\\/a\\b:1.srm"},
-        {PathStyle::posix, "", "/r/G.sfc", ""},
+        {PathStyle::windows, "C:", "D:G.sfc:stream", "C:G.srm"}, {PathStyle::posix, "/s/", "/r/.sfc", "/s/.sfc.srm"},
+        {PathStyle::posix, "/s\\", "/r/a\\b:1.sfc", "/s\\/a\\b:1.srm"}, {PathStyle::posix, "", "/r/G.sfc", ""},
     };
     // clang-format on
     for (const auto &[style, dir, rom, expected] : cases) {
