@@ -63,9 +63,9 @@ TEST_F(SaveFiles, BatteryRamIsReadAtLoadAndWrittenAtUnload) {
 TEST_F(SaveFiles, StatesHoldTheWholeBufferAndFailuresWriteNothing) {
     const std::string state = dir.path("estado \xC3\xA7");
     core->state[0] = 0x5A;
-    core->serialize_size = 24;
+    core->serialize_size = 100; // the fake core writes only the first 64
     ASSERT_TRUE(player.save_state(state));
-    Bytes expected(24, 0), memory;
+    Bytes expected(100, 0), memory;
     expected[0] = 0x5A;
     EXPECT_EQ(read_bytes(state), expected);
     // In memory too, whatever that memory held.
@@ -75,7 +75,7 @@ TEST_F(SaveFiles, StatesHoldTheWholeBufferAndFailuresWriteNothing) {
     }));
     EXPECT_EQ(memory, expected);
     EXPECT_TRUE(player.load_state(state));
-    EXPECT_EQ(core->unserialized_size, 24u);
+    EXPECT_EQ(core->unserialized_size, 100u);
     core->unserialize_result = false;
     EXPECT_FALSE(player.load_state(state));
     write_bytes(dir.path("empty"), {});
