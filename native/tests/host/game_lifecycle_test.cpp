@@ -1,7 +1,11 @@
 // A core's and a game's way through the player: loading, frames, sound,
-// input and unloading.
+// input, the core's memory and unloading.
 #include "callbacks.h"
 #include "test_support.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
 
 namespace tovarune::testing {
 namespace {
@@ -19,12 +23,8 @@ TEST(CoreLoading, UnusableLibrariesAreRefusedAfterTheOldCoreWent) {
     write_bytes(cut, Bytes(whole.begin(), whole.begin() + 4096));
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {missing, cannot_load + missing},
-        {"", cannot_load},
-        {junk, cannot_load + junk},
-        {cut, cannot_load + cut},
-        {fake_core_path("fake_core_without_unserialize"),
-         "Core invalido: faltando retro_unserialize"},
+        {missing, cannot_load + missing}, {"", cannot_load}, {junk, cannot_load + junk}, {cut, cannot_load + cut},
+        {fake_core_path("fake_core_without_unserialize"), "Core invalido: faltando retro_unserialize"},
         {fake_core_path("fake_core_api_2"), "Versao da API Libretro incompativel."},
     };
     // clang-format on
@@ -93,32 +93,96 @@ TEST_F(GameLifecycle, LoadsTheBytesOrThePathAndSaysWhyNot) {
     }
 }
 
-TEST_F(GameLifecycle, RunsAndAnswersTheJoypadOnlyWithAGame) {
-    player.set_button(RETRO_DEVICE_ID_JOYPAD_START, true);
+TEST_F(GameLifecycle, RunsAndAnswersInputOnlyWithAGameAndConnectsPortsAtTheirFirstUse) {
+    const auto connections = [&] {
+        const Calls calls = core.calls();
+        return std::count(calls.begin(), calls.end(), "retro_set_controller_port_device");
+    };
     core.clear_calls();
+    player.set_button(RETRO_DEVICE_ID_JOYPAD_START, true);
+    player.set_port_button(2, RETRO_DEVICE_ID_JOYPAD_B, true); // no game: not yet
     player.run_frame();
     player.reset_game();
-    ASSERT_TRUE(player.load_game(rom));
+    ASSERT_TRUE(player.load_game(rom)); // port 0 as ever, then port 2, in use
     player.run_frame();
     player.reset_game();
-    EXPECT_EQ(core.calls().size(), 8u); // the load's six, then run and reset
-    const unsigned start = RETRO_DEVICE_ID_JOYPAD_START, joypad = RETRO_DEVICE_JOYPAD;
+    EXPECT_EQ(core.calls().size(), 9u); // the load's seven, then run and reset
+    player.set_port_button(0, RETRO_DEVICE_ID_JOYPAD_L, true);
+    player.set_port_button(4, 0, true);
+    EXPECT_EQ(connections(), 2);
+    player.set_analog(3, RETRO_DEVICE_INDEX_ANALOG_RIGHT, 0.5, 7.0);
+    player.set_analog(0, 0, std::numeric_limits<double>::quiet_NaN(), -0.25);
     // clang-format off
-    const unsigned queries[][5] = { // port, device, index, id and the answer
+    const int start = RETRO_DEVICE_ID_JOYPAD_START, joypad = RETRO_DEVICE_JOYPAD, analog = RETRO_DEVICE_ANALOG,
+              x = RETRO_DEVICE_ID_ANALOG_X, y = RETRO_DEVICE_ID_ANALOG_Y;
+    const int queries[][5] = { // port, device, index, id and the answer
         {0, joypad, 0, start, 1}, {0, RETRO_DEVICE_SUBCLASS(joypad, 1), 0, start, 1}, {1, joypad, 0, start, 0},
-        {0, joypad, 1, start, 0}, {0, RETRO_DEVICE_ANALOG, 0, start, 0}, {0, joypad, 0, 16, 0},
+        {0, joypad, 1, start, 0}, {0, analog, 0, start, 0}, {0, joypad, 0, 16, 0},
+        {2, joypad, 0, RETRO_DEVICE_ID_JOYPAD_B, 1}, {0, joypad, 0, RETRO_DEVICE_ID_JOYPAD_L, 1},
+        {3, analog, 1, x, 16384}, {3, analog, 1, y, 32767}, {0, analog, 0, x, 0}, {0, analog, 0, y, -8192},
+        {3, analog, RETRO_DEVICE_INDEX_ANALOG_BUTTON, 0, 0},
     };
     // clang-format on
-    for (const auto &q : queries) {
-        EXPECT_EQ(core->input_state(q[0], q[1], q[2], q[3]), q[4]) << q[1] << " " << q[3];
+    for (const auto &[port, device, index, id, answer] : queries) {
+        EXPECT_EQ(core->input_state(port, device, index, id), answer) << port << device << id;
     }
     player.set_button(RETRO_DEVICE_ID_JOYPAD_START, false);
     EXPECT_EQ(core->input_state(0, joypad, 0, start), 0);
+    player.unload_game();
+    ASSERT_TRUE(player.load_game(rom)); // ports 0, 2 and 3
+    EXPECT_EQ(connections(), 6);
     // Another player's core takes the callbacks; this one letting go keeps them there.
     Player other;
     ASSERT_TRUE(other.load_core(fake_core_path("fake_core_without_port_device")));
     player.unload_core();
     EXPECT_EQ(active_player, &other);
+}
+
+// Each row on a freshly loaded core, from bytes of 0x1F: the first pixel, or
+// nothing where the frame must not be read.
+TEST_F(GameLifecycle, FramesAreReadInTheirCoresFormatAndOnlyWithinTheirRows) {
+    using Rgb = std::array<std::uint8_t, 3>;
+    const unsigned none = RETRO_PIXEL_FORMAT_UNKNOWN, xrgb = RETRO_PIXEL_FORMAT_XRGB8888;
+    // clang-format off
+    const std::tuple<unsigned, unsigned, unsigned, std::size_t, Rgb> shapes[] = { // format, size, pitch
+        {xrgb, 4, 2, 16, {31, 31, 31}}, {none, 4, 2, 8, {57, 197, 255}}, // not the last core's format
+        {RETRO_PIXEL_FORMAT_RGB565, 4, 2, 10, {24, 226, 255}}, {RETRO_PIXEL_FORMAT_RGB565, 4, 2, 6, {}},
+        {xrgb, 4, 2, 8, {}}, {none, 16384, 1, 32768, {57, 197, 255}}, {none, 16385, 1, 32770, {}},
+        {none, 1, 16385, 2, {}}, {xrgb, 1u << 31, 1u << 31, SIZE_MAX, {}},
+        {none, 1, 16384, SIZE_MAX / 8, {}}, // row offsets wrap
+    };
+    // clang-format on
+    const Bytes source(32768, 0x1F);
+    for (const auto &[format, width, height, pitch, rgb] : shapes) {
+        ASSERT_TRUE(player.load_core(core.path()));
+        unsigned asked = format;
+        environment_callback(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &asked);
+        sink.last_rgba.assign(3, 0);
+        video_refresh_callback(source.data(), width, height, pitch);
+        EXPECT_EQ(Rgb({sink.last_rgba[0], sink.last_rgba[1], sink.last_rgba[2]}), rgb)
+            << width << " " << pitch;
+    }
+}
+
+TEST_F(GameLifecycle, MemoryRangesMustLieWhollyInsideTheRegion) {
+    core->system_ram_size = 16; // the 48 bytes after it are not the region's
+    EXPECT_EQ(player.memory_size(RETRO_MEMORY_SYSTEM_RAM), 0); // no game
+    ASSERT_TRUE(player.load_game(rom));
+    const std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    const std::int64_t rows[][3] = {{0, 16, 1}, {15, 1, 1},    {16, 0, 1},  {15, 2, 0}, {17, 0, 0},
+                                    {-1, 1, 0}, {max, max, 0}, {1, max, 0}, {0, -1, 0}};
+    for (const auto &[offset, length, inside] : rows) {
+        const MemoryView view = player.read_memory(RETRO_MEMORY_SYSTEM_RAM, offset, length);
+        EXPECT_EQ(view.data, inside ? core->system_ram + offset : nullptr) << offset;
+        if (length >= 0 && length <= 2) { // the same span written, where an array can have it
+            const Bytes data(static_cast<std::size_t>(length), 0xEE);
+            EXPECT_EQ(player.write_memory(2, offset, data.data(), data.size()), inside != 0);
+        }
+    }
+    EXPECT_EQ(core->system_ram[15], 0xEE);
+    EXPECT_EQ(std::count(core->system_ram + 16, core->system_ram + 64, 0), 48);
+    EXPECT_EQ(player.memory_size(RETRO_MEMORY_SYSTEM_RAM), 16);
+    EXPECT_EQ(player.memory_size(RETRO_MEMORY_RTC), 0);
 }
 
 // The audio queue keeps the newest frames in order, wherever its ring stands.

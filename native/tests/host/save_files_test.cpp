@@ -1,7 +1,16 @@
 // What lands on disk: directories, battery saves and save states. Nothing a
-// failure touches may lose the file that was there.
+// failure touches may lose the file that was there; a pipe or a device in place
+// of a file never blocks the game, and links and long names save as files do.
+#include "file_io.h"
 #include "save_ram_path.h"
 #include "test_support.h"
+
+#include <chrono>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace tovarune::testing {
 namespace {
@@ -40,21 +49,13 @@ TEST_F(SaveFiles, BatteryRamIsReadAtLoadAndWrittenAtUnload) {
     player.unload_game();
     EXPECT_EQ(read_bytes(srm), Bytes{7});
 #ifndef _WIN32
-    // There but unreadable: kept rather than replaced by whatever the RAM holds.
-    fs::remove(path_of(srm));
-    fs::create_symlink("nowhere", path_of(srm));
-    player.set_paths("", saves);
-    ASSERT_TRUE(player.load_game(rom));
-    player.unload_game();
-    EXPECT_TRUE(fs::is_symlink(path_of(srm)));
     // Replaced whole or not at all: a write cut short leaves the old file.
-    fs::remove(path_of(srm));
-    write_bytes(srm, {5});
+    player.set_paths("", saves);
     core->save_ram_size = 64;
     ASSERT_TRUE(player.load_game(rom));
     const FileSizeLimit full_disk(32);
     player.unload_game();
-    EXPECT_EQ(read_bytes(srm), Bytes{5});
+    EXPECT_EQ(read_bytes(srm), Bytes{7});
     EXPECT_EQ(directory_entries(saves), Strings{"Jogo.v1.srm"});
 #endif
 }
@@ -62,13 +63,19 @@ TEST_F(SaveFiles, BatteryRamIsReadAtLoadAndWrittenAtUnload) {
 TEST_F(SaveFiles, StatesHoldTheWholeBufferAndFailuresWriteNothing) {
     const std::string state = dir.path("estado \xC3\xA7");
     core->state[0] = 0x5A;
-    core->serialize_size = 24;
+    core->serialize_size = 100; // the fake core writes only the first 64
     ASSERT_TRUE(player.save_state(state));
-    Bytes expected(24, 0);
+    Bytes expected(100, 0), memory;
     expected[0] = 0x5A;
     EXPECT_EQ(read_bytes(state), expected);
+    // In memory too, whatever that memory held.
+    ASSERT_TRUE(player.save_state_to([&](std::size_t size) {
+        memory.assign(size, 0xEE);
+        return memory.data();
+    }));
+    EXPECT_EQ(memory, expected);
     EXPECT_TRUE(player.load_state(state));
-    EXPECT_EQ(core->unserialized_size, 24u);
+    EXPECT_EQ(core->unserialized_size, 100u);
     core->unserialize_result = false;
     EXPECT_FALSE(player.load_state(state));
     write_bytes(dir.path("empty"), {});
@@ -83,15 +90,84 @@ TEST_F(SaveFiles, StatesHoldTheWholeBufferAndFailuresWriteNothing) {
     EXPECT_FALSE(player.save_state(state) || player.load_state(state));
 }
 
+#ifndef _WIN32
+// Where a file should be: a pipe, a device, or a link to either or to nothing.
+TEST_F(SaveFiles, WhatIsNoRegularFileIsRefusedAtOnceAndKept) {
+    const std::string pipe = dir.path("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    alarm(30); // a call that blocks ends the run here rather than hanging it
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string &path : {pipe, std::string("/dev/zero"), std::string("nowhere")}) {
+        EXPECT_FALSE(player.load_core(path));
+        EXPECT_EQ(player.last_error(), "Nao foi possivel carregar o core Libretro: " + path);
+        ASSERT_TRUE(player.load_core(core.path()));
+        EXPECT_FALSE(player.load_game(path));
+        EXPECT_EQ(player.last_error(), "Nao foi possivel abrir a ROM.");
+        fs::remove(srm);
+        fs::create_symlink(path, srm);
+        std::fill_n(core->save_ram, 4, 7);
+        ASSERT_TRUE(player.load_game(rom));
+        EXPECT_EQ(ram(), Bytes(4, 7)) << path;
+        core.clear_calls();
+        EXPECT_FALSE(player.load_state(path));
+        EXPECT_EQ(core.calls(), Strings{});
+        player.unload_game();
+        EXPECT_EQ(fs::read_symlink(srm), path);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(directory_entries(saves), Strings{"Jogo.v1.srm"});
+    EXPECT_FALSE(write_file_atomically(pipe, "x", 1));
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    alarm(0);
+}
+
+TEST(AtomicWrites, ReplaceWhatLinksEndAtKeepTheLinksAndSyncTheDirectory) {
+    TempDir dir;
+    fs::create_directory(dir.path("real"));
+    write_bytes(dir.path("real/a"), {9});
+    const std::string links[][3] = {{"relative", "real/a", "real/a"},
+                                    {"chain", "relative", "real/a"},
+                                    {"dangling", dir.path("real/b"), "real/b"}};
+    const int syncs = directory_syncs;
+    for (const auto &[link, target, file] : links) {
+        fs::create_symlink(target, dir.path(link));
+        const Bytes data{1, static_cast<std::uint8_t>(link[0])};
+        ASSERT_TRUE(write_file_atomically(dir.path(link), data.data(), 2)) << link;
+        EXPECT_EQ(fs::read_symlink(dir.path(link)), target);
+        EXPECT_EQ(read_bytes(dir.path(file)), data);
+    }
+    EXPECT_EQ(directory_entries(dir.path("real")).size(), 2u);
+    EXPECT_EQ(directory_syncs - syncs, 3); // each rename made durable
+}
+#endif
+
+TEST(AtomicWrites, NamesAtTheLimitSaveAndACrashLeavesOneTemporaryForTheNextWrite) {
+    std::string accented; // 127 "é", 254 bytes in UTF-8
+    for (int i = 0; i < 127; ++i) {
+        accented += "\xC3\xA9";
+    }
+    const Bytes data(100000, 0x5a);
+    for (const std::string &name : {std::string("state"), std::string(255, 'n'), accented}) {
+        TempDir dir;
+        const std::string path = dir.path(name);
+        const auto write = [&] { return write_file_atomically(path, data.data(), data.size()); };
+#ifndef _WIN32
+        EXPECT_TRUE(killed_in_the_middle(write) && killed_in_the_middle(write)) << name.size();
+        EXPECT_EQ(directory_entries(dir.path()).size(), 1u) << name.size();
+#endif
+        ASSERT_TRUE(write()) << name.size();
+        EXPECT_EQ(directory_entries(dir.path()), Strings{name});
+        EXPECT_EQ(read_bytes(path), data);
+    }
+}
+
 TEST(SaveRamPath, NamesTheGamesStemInTheSaveDirectory) {
     // clang-format off
     const std::tuple<PathStyle, const char *, const char *, const char *> cases[] = {
         {PathStyle::windows, "C:/S", "D:\\R\\Super Game (USA).sfc", "C:/S\\Super Game (USA).srm"},
         {PathStyle::windows, "C:\\S\\", "D:/R\\sub/G.eu.sfc", "C:\\S\\G.eu.srm"},
-        {PathStyle::windows, "C:", "D:G.sfc:stream", "C:G.srm"},
-        {PathStyle::posix, "/s/", "/r/.sfc", "/s/.sfc.srm"},
-        {PathStyle::posix, "/s\\", "/r/a\\b:1.sfc", "/s\\/a\\b:1.srm"},
-        {PathStyle::posix, "", "/r/G.sfc", ""},
+        {PathStyle::windows, "C:", "D:G.sfc:stream", "C:G.srm"}, {PathStyle::posix, "/s/", "/r/.sfc", "/s/.sfc.srm"},
+        {PathStyle::posix, "/s\\", "/r/a\\b:1.sfc", "/s\\/a\\b:1.srm"}, {PathStyle::posix, "", "/r/G.sfc", ""},
     };
     // clang-format on
     for (const auto &[style, dir, rom, expected] : cases) {

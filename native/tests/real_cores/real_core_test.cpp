@@ -6,13 +6,17 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace tovarune::testing {
 namespace {
 
 using godot::String;
 
+using Bytes = std::vector<std::uint8_t>;
+
 String text(const std::string &utf8) { return String::utf8(utf8.c_str()); }
+Bytes bytes(const godot::PackedByteArray &a) { return Bytes(a.ptr(), a.ptr() + a.size()); }
 
 class RealCore : public ::testing::TestWithParam<Console> {
 protected:
@@ -34,9 +38,9 @@ protected:
         }
     }
     godot::PackedByteArray picture() const { return player.get_video_texture()->pixels(); }
-    Rgba probe() const {
+    Rgba probe(const LibretroPlayer *of = nullptr) const {
         const std::size_t at = (std::size_t{c.probe_y} * c.width + c.probe_x) * 4;
-        const godot::PackedByteArray bytes = picture();
+        const godot::PackedByteArray bytes = (of ? of : &player)->get_video_texture()->pixels();
         Rgba rgba{};
         std::copy(bytes.ptr() + at, bytes.ptr() + at + 4, rgba.begin());
         return rgba;
@@ -81,17 +85,42 @@ TEST_P(RealCore, ShowsTheRomAnswersTheJoypadAndOptionsSoundsAtItsRateAndReplaysA
     EXPECT_NEAR(audio_frames * player.get_fps() / 120, player.get_sample_rate(),
                 player.get_sample_rate() * 0.02);
 
-    // A state replays the same frames, whatever the buttons did since.
+    // A state, from a file or from memory, replays the same frames whatever the
+    // buttons did since.
     ASSERT_TRUE(player.save_state(text(dir.path("state"))));
-    std::vector<godot::PackedByteArray> pictures[2];
+    const godot::PackedByteArray state = player.save_state_to_bytes();
+    std::vector<godot::PackedByteArray> pictures[3];
     for (auto &frames : pictures) {
         for (int i = 0; i < 60; ++i) {
             run(1, (i / 10) % 2 == 1);
             frames.push_back(picture());
         }
-        ASSERT_TRUE(player.load_state(text(dir.path("state"))));
+        ASSERT_TRUE(&frames == pictures ? player.load_state(text(dir.path("state")))
+                                        : player.load_state_from_bytes(state));
     }
-    EXPECT_TRUE(pictures[0] == pictures[1]);
+    EXPECT_TRUE(pictures[0] == pictures[1] && pictures[1] == pictures[2]);
+}
+
+// A core keeps its state in globals: a second player of its library, by any
+// path, is refused until the first one lets the core go.
+TEST_P(RealCore, ASecondPlayerOfTheSameLibraryWaitsForTheFirst) {
+    const std::string link = dir.path("core liga\xC3\xA7\xC3\xA3o.so");
+    std::filesystem::create_symlink(path_of(core), path_of(link));
+    LibretroPlayer second;
+    for (const std::string &path : {core, link}) {
+        EXPECT_FALSE(second.load_core(text(path)));
+        EXPECT_EQ(second.get_last_error(),
+                  text("Nao foi possivel carregar o core Libretro: " + path));
+        run(2);
+        EXPECT_EQ(probe(), c.released);
+    }
+    player.unload_core();
+    second.set_paths(text(dir.path("system")), text(dir.path("saves")));
+    ASSERT_TRUE(second.load_core(text(link)) && second.load_game(text(rom)));
+    for (int i = 0; i < c.startup_frames; ++i) {
+        second.run_frame();
+    }
+    EXPECT_EQ(probe(&second), c.released);
 }
 
 TEST_P(RealCore, BatteryRamCarriesProgressAcrossRunsAndCoreLoads) {
@@ -113,6 +142,33 @@ TEST_P(RealCore, BatteryRamCarriesProgressAcrossRunsAndCoreLoads) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Debian, RealCore, ::testing::ValuesIn(consoles),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// On the two ROMs that tell where they keep their colour and the second pad.
+class ScriptsSeeIntoRealCores : public RealCore {};
+
+TEST_P(ScriptsSeeIntoRealCores, AspectMemoryAndASecondPad) {
+    EXPECT_NEAR(player.get_aspect_ratio(), 64.0 / 49, 1e-6); // 256x224 of 8:7 pixels
+    const auto memory = [&](int region, std::int64_t offset, std::size_t length) {
+        return bytes(player.read_memory(region, offset, static_cast<std::int64_t>(length)));
+    };
+    EXPECT_EQ(memory(RETRO_MEMORY_SYSTEM_RAM, c.shade_at, c.shade.size()), c.shade);
+    godot::PackedByteArray held_shade;
+    for (const std::uint8_t byte : c.held_shade) {
+        held_shade.push_back(byte);
+    }
+    ASSERT_TRUE(player.write_memory(RETRO_MEMORY_SYSTEM_RAM, c.shade_at, held_shade));
+    run(2);
+    EXPECT_EQ(probe(), c.held); // with A released
+    for (const std::uint8_t pressed : {0x80, 0x00}) {
+        player.set_port_button(1, RETRO_DEVICE_ID_JOYPAD_A, pressed != 0);
+        run(2);
+        EXPECT_EQ(memory(RETRO_MEMORY_SAVE_RAM, c.pad2_at, 1), Bytes{pressed});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Debian, ScriptsSeeIntoRealCores,
+                         ::testing::Values(consoles[0], consoles[3]),
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

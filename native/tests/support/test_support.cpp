@@ -7,9 +7,15 @@
 #include <fstream>
 #include <random>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
+#include <dlfcn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -62,10 +68,23 @@ bool file_exists(const std::string &path) {
 
 std::vector<std::string> directory_entries(const std::string &path) {
     std::vector<std::string> names;
+#ifdef _WIN32
+    // MinGW's directory iterator cannot open deep directories.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((path_of(path) / L"*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") {
+            names.push_back(utf8_of(name));
+        }
+    }
+    FindClose(search);
+#else
     std::error_code ec;
     for (const auto &entry : fs::directory_iterator(path_of(path), ec)) {
         names.push_back(utf8_of(entry.path().filename()));
     }
+#endif
     return names;
 }
 
@@ -87,10 +106,22 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, old_handler_);
 }
 
-bool with_file_size_limit(std::uint64_t bytes, const std::function<bool()> &write) {
-    const FileSizeLimit limit(bytes);
-    return write();
+bool killed_in_the_middle(const std::function<void()> &write) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit none{0, 0}, small{4096, 4096};
+        setrlimit(RLIMIT_CORE, &none);
+        setrlimit(RLIMIT_FSIZE, &small);
+        std::signal(SIGXFSZ, SIG_DFL);
+        write();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
 }
+
+int directory_syncs = 0;
 #endif
 
 FakeCoreControl *FakeCore::current_ = nullptr;
@@ -126,3 +157,15 @@ void RecordingSink::present_frame(const VideoFrame &frame) {
 }
 
 } // namespace tovarune::testing
+
+#ifndef _WIN32
+// A sync of a directory can only be seen from here.
+extern "C" int fsync(int fd) {
+    struct stat status;
+    if (fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ++tovarune::testing::directory_syncs;
+    }
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    return real(fd);
+}
+#endif

@@ -57,8 +57,13 @@ private:
     void (*old_handler_)(int);
 };
 
-// Runs `write` under a FileSizeLimit of `bytes`.
-bool with_file_size_limit(std::uint64_t bytes, const std::function<bool()> &write);
+// Runs `write` in a child process that a file size limit of 4 KiB kills in the
+// middle, as a crash would; true when it was killed.
+bool killed_in_the_middle(const std::function<void()> &write);
+
+// How many times a directory was synced to disk: counted by an fsync of the
+// test programs' own, which stands in for the C library's.
+extern int directory_syncs;
 #endif
 
 // Keeps the fake core library loaded for the whole test, so its knobs and log
