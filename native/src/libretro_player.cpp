@@ -1,5 +1,6 @@
 #include "libretro_player.h"
 
+#include "host/core_call.h"
 #include "host/pixel_conversion.h"
 #include "host/utf8.h"
 
@@ -236,7 +237,8 @@ void LibretroPlayer::TextureSink::present_frame(const VideoFrame &frame) {
 }
 
 void LibretroPlayer::TextureSink::show_pending_frame() {
-    if (pending_width_ == 0) {
+    // A call refused inside a core call must not wake scripts either.
+    if (pending_width_ == 0 || CoreCall::under_way()) {
         return;
     }
     const int32_t width = pending_width_;

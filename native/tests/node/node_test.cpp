@@ -213,12 +213,14 @@ TEST_F(Node, NothingLetsTheCoreGoWhileItRunsAndTextureHandlersRunAfterIt) {
     // Reached from inside the core (by the core, or a script through another
     // path), every call that would load, run or unload is refused.
     inside_the_core = [&] {
+        core->video_refresh(words.data(), 4, 2, 8);
         EXPECT_FALSE(node->load_core(text(core.path())) || node->load_game(text(rom)) ||
                      node->save_state(text(dir.path("state"))) || node->load_state(text(rom)));
         node->reset_game();
         node->run_frame();
         node->unload_game();
         node->unload_core();
+        EXPECT_EQ(shown->updates(), 0); // the frame waits for the core to return
     };
     core->hook = [](const char *entry) {
         if (std::strcmp(entry, "retro_run") == 0) {
