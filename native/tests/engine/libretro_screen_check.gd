@@ -65,7 +65,7 @@ func run() -> void:
 	check("picture", rects == [Rect2(0, 25, 500, 450), Rect2(10, 34, 480, 432)], rects)
 	check("states", screen.save_state() and screen.load_state()
 		and not screen.load_state("user://check/none.state"))
-	for _frame in 20:
+	for _frame in 24:  # up to the moment of a snapshot
 		screen.advance(frame)
 	var counters := [counter(screen)]
 	Input.action_press(LibretroScreen.REWIND_ACTION)
