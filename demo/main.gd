@@ -43,10 +43,6 @@ func _count(frames: int) -> void:
 		var texture := screen.player.get_video_texture()
 		var picture := "no picture" if texture == null else "%dx%d" % [texture.get_width(), texture.get_height()]
 		print("%s: %d frames, %s, %s" % [screen.rom_path.get_file(), frames_run, picture, ram.text])
-		set_process(false)
-		# The audio server lets go of a stopped sound a mix or two later (0.1 s each without a device).
-		screen.unload_game()
-		await get_tree().create_timer(0.5).timeout
 		get_tree().quit(0)
 
 
