@@ -20,6 +20,7 @@ func _ready() -> void:
 		if arg.begins_with("--") and "=" in arg:
 			args[arg.substr(2).get_slice("=", 0)] = arg.get_slice("=", 1)
 	frame_limit = int(args.get("frames", "-1"))
+	get_tree().auto_accept_quit = false
 	# A smoke run counts its frames, so it drives the screen itself.
 	screen.set_process(frame_limit < 0)
 	screen.core_path = args.get("core", "")
@@ -43,7 +44,7 @@ func _count(frames: int) -> void:
 		var texture := screen.player.get_video_texture()
 		var picture := "no picture" if texture == null else "%dx%d" % [texture.get_width(), texture.get_height()]
 		print("%s: %d frames, %s, %s" % [screen.rom_path.get_file(), frames_run, picture, ram.text])
-		get_tree().quit(0)
+		_quit(0)
 
 
 func _unhandled_key_input(event: InputEvent) -> void:
@@ -64,4 +65,18 @@ func _on_screen_load_failed(text: String) -> void:
 	message.text = text
 	if frame_limit >= 0:
 		printerr(text)
-		get_tree().quit(1)
+		_quit(1)
+
+
+func _notification(what: int) -> void:
+	if what == NOTIFICATION_WM_CLOSE_REQUEST:
+		_quit(0)
+
+
+# The audio server lets go of a stopped sound only a moment later: quitting at
+# once would leave it behind, reported as leaked.
+func _quit(exit_code: int) -> void:
+	set_process(false)
+	screen.unload_game()
+	await get_tree().create_timer(0.2).timeout
+	get_tree().quit(exit_code)

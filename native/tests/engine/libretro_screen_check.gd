@@ -22,6 +22,7 @@ func screen_for(core: String, rom: String, saves: String) -> LibretroScreen:
 
 
 func _initialize() -> void:
+	await process_frame # the root enters the tree, so screens get ready when added
 	var args := {}
 	for arg in OS.get_cmdline_user_args():
 		args[arg.get_slice("=", 0)] = arg.get_slice("=", 1)
@@ -53,6 +54,7 @@ func _initialize() -> void:
 	var paced := [screen.advance(frame * 0.5), screen.advance(frame), screen.advance(10.0),
 		screen.advance(0.0), screen.advance(frame)]
 	check("pacing", paced == [0, 1, 4, 0, 1], paced)
+	screen.set_anchors_preset(Control.PRESET_TOP_LEFT)
 	screen.size = Vector2(500, 500)
 	var rects := [screen.get_picture_rect()]
 	screen.integer_scaling = true
@@ -99,6 +101,7 @@ func _initialize() -> void:
 	check("battery save on leaving, with A held", save.size() == 8192 and save[0] == 0x54
 		and save[1] == 0x01, save.slice(0, 4))
 	failed.free()
+	await create_timer(0.2).timeout # the audio server lets go of stopped sounds
 	quit(1 if failures > 0 else 0)
 
 
