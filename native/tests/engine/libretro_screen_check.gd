@@ -84,6 +84,7 @@ func _initialize() -> void:
 
 	var nes := screen_for(args["--nes-core"], args["--nes-rom"], "user://check/nes")
 	root.add_child(nes)
+	nes.set_anchors_preset(Control.PRESET_TOP_LEFT)
 	nes.size = Vector2(600, 500)
 	Input.action_press(&"tovarune_p2_a")
 	nes.advance(frame * 4)
