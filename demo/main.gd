@@ -1,11 +1,14 @@
 extends Control
 ## Plays a ROM on a LibretroScreen:
 ##   godot --path demo -- --core=<core library> --rom=<game file> [--frames=N]
-## F5 saves a state, F8 loads it. With --frames=N it runs N frames, writes the battery save and
-## quits, with exit code 1 when the core or the game did not load.
+## F5 saves a state, F8 loads it. A label shows the first byte of the console's system RAM, where
+## our test ROMs (NES, SNES, PC Engine) count frames: the host game looking into the emulated one.
+## With --frames=N it runs N frames, writes the battery save and quits, with exit code 1 when the
+## core or the game did not load.
 
 @onready var screen: LibretroScreen = $Screen
 @onready var message: Label = $Message
+@onready var ram: Label = $Ram
 
 var frame_limit := -1
 var frames_run := 0
@@ -19,7 +22,6 @@ func _ready() -> void:
 	frame_limit = int(args.get("frames", "-1"))
 	get_tree().auto_accept_quit = false
 	# A smoke run counts its frames, so it drives the screen itself.
-	set_process(frame_limit >= 0)
 	screen.set_process(frame_limit < 0)
 	screen.core_path = args.get("core", "")
 	screen.rom_path = args.get("rom", "")
@@ -30,7 +32,10 @@ func _ready() -> void:
 
 
 func _process(delta: float) -> void:
-	_count(screen.advance(delta))
+	if frame_limit >= 0:
+		_count(screen.advance(delta))
+	var bytes := screen.player.read_memory(2, 0, 1)  # region 2: system RAM
+	ram.text = "" if bytes.is_empty() else "RAM $0000: %02X" % bytes[0]
 
 
 func _count(frames: int) -> void:
@@ -38,7 +43,7 @@ func _count(frames: int) -> void:
 	if frames_run >= frame_limit:
 		var texture := screen.player.get_video_texture()
 		var picture := "no picture" if texture == null else "%dx%d" % [texture.get_width(), texture.get_height()]
-		print("%s: %d frames, %s" % [screen.rom_path.get_file(), frames_run, picture])
+		print("%s: %d frames, %s, %s" % [screen.rom_path.get_file(), frames_run, picture, ram.text])
 		_quit(0)
 
 

@@ -48,6 +48,7 @@ unzip -q "$zip_file" -d "$project"
 cp native/tests/engine/libretro_screen_check.gd "$project/"
 import "$project"
 run --path "$project" --script res://libretro_screen_check.gd -- \
-  "--core=$cores/gambatte_libretro.so" "--rom=$PWD/$roms/battery.gb"
+  "--core=$cores/gambatte_libretro.so" "--rom=$PWD/$roms/battery.gb" \
+  "--nes-core=$cores/nestopia_libretro.so" "--nes-rom=$PWD/$roms/battery.nes"
 [ "$status" -eq 0 ] && echo "engine checks passed" || echo "FAIL: engine checks"
 exit "$status"

@@ -13,8 +13,10 @@ extends Control
 ## screen.rom_path = "/home/me/roms/game.gb"
 ## add_child(screen)
 ## [/codeblock]
-## The RetroPad's buttons are the actions in [constant ACTIONS]; those missing from the project are
-## added with keyboard and gamepad defaults, so players can remap them like any other action.
+## The RetroPad's buttons are the actions in [constant ACTIONS], a second player's those in
+## [constant PLAYER_2_ACTIONS], and holding [constant REWIND_ACTION] steps the game back a few
+## seconds. Those missing from the project are added with keyboard and gamepad defaults, so players
+## can remap them like any other action.
 ## [br][br]
 ## The screen fills its parent; inside a [SubViewport] it fills the viewport, whose
 ## [ViewportTexture] can cover a 3D screen.
@@ -36,6 +38,19 @@ const ACTIONS: Array[StringName] = [
 	&"tovarune_a", &"tovarune_x", &"tovarune_l", &"tovarune_r",
 	&"tovarune_l2", &"tovarune_r2", &"tovarune_l3", &"tovarune_r3",
 ]
+## The second player's RetroPad buttons (the core's port 1), in the order of [constant ACTIONS].
+const PLAYER_2_ACTIONS: Array[StringName] = [
+	&"tovarune_p2_b", &"tovarune_p2_y", &"tovarune_p2_select", &"tovarune_p2_start",
+	&"tovarune_p2_up", &"tovarune_p2_down", &"tovarune_p2_left", &"tovarune_p2_right",
+	&"tovarune_p2_a", &"tovarune_p2_x", &"tovarune_p2_l", &"tovarune_p2_r",
+	&"tovarune_p2_l2", &"tovarune_p2_r2", &"tovarune_p2_l3", &"tovarune_p2_r3",
+]
+## The InputMap action that, while held, steps the game back through its last
+## [member rewind_seconds] instead of running it.
+const REWIND_ACTION := &"tovarune_rewind"
+## Frames between two rewind snapshots. Rewinding restores one snapshot per frame, so it runs back
+## this many times faster than the game plays.
+const REWIND_INTERVAL := 6
 ## After a stall, at most this many frames run in one tick; the rest of the lost time is dropped.
 const MAX_CATCH_UP_FRAMES := 4
 ## Seconds of sound held ahead of the speaker: the most the sound can lag behind the picture.
@@ -55,6 +70,13 @@ const AUDIO_BUFFER_SECONDS := 0.1
 @export var integer_scaling := false
 ## Reads the RetroPad from the InputMap. When off, every button is released.
 @export var input_enabled := true
+## Reads the second RetroPad from [constant PLAYER_2_ACTIONS]. Until it is on, the core's port 1
+## gets no input at all (so the core sees one joypad, as with a one-player screen); it turns on by
+## itself the first time one of those actions is pressed.
+@export var second_player := false
+## Seconds of play kept for rewinding, in a snapshot every [constant REWIND_INTERVAL] frames (0 turns
+## rewinding off). The snapshots are kept in memory: a few megabytes for most consoles.
+@export_range(0.0, 30.0) var rewind_seconds := 5.0
 ## The colour around the picture.
 @export var background := Color.BLACK
 ## The audio bus that plays the game's sound.
@@ -70,6 +92,8 @@ var _speaker := AudioStreamPlayer.new()
 var _playback: AudioStreamGeneratorPlayback = null
 var _frame_time := 1.0 / 60.0
 var _elapsed := 0.0
+var _snapshots: Array[PackedByteArray] = []
+var _frames_since_snapshot := 0
 
 
 func _init() -> void:
@@ -101,17 +125,17 @@ func _draw() -> void:
 		draw_texture_rect(texture, get_picture_rect(), false)
 
 
-## Adds the RetroPad's [constant ACTIONS] to the InputMap with their default keys, pad buttons and
-## sticks, leaving alone those the project already has. Screens call it when they are ready; call it
-## earlier to show the actions in a remapping menu.
+## Adds [constant ACTIONS], [constant PLAYER_2_ACTIONS] and [constant REWIND_ACTION] to the InputMap
+## with their default keys, pad buttons and sticks (player 1 on the first gamepad, player 2 on the
+## second), leaving alone those the project already has. Screens call it when they are ready; call
+## it earlier to show the actions in a remapping menu.
 static func add_input_actions() -> void:
-	var defaults := _default_events()
-	for id in ACTIONS.size():
-		if InputMap.has_action(ACTIONS[id]):
-			continue
-		InputMap.add_action(ACTIONS[id], 0.5)
-		for event: InputEvent in defaults[id]:
-			InputMap.action_add_event(ACTIONS[id], event)
+	for port in 2:
+		var actions := ACTIONS if port == 0 else PLAYER_2_ACTIONS
+		var defaults := _default_events(port)
+		for id in actions.size():
+			_add_action(actions[id], defaults[id])
+	_add_action(REWIND_ACTION, [_key(KEY_R), _stick(JOY_AXIS_RIGHT_X, -1.0, -1)])
 
 
 ## Loads the core at [member core_path] and the game at [member rom_path], after stopping whatever
@@ -142,6 +166,7 @@ func unload_game() -> void:
 	player.unload_core()
 	_speaker.stop()
 	_playback = null
+	_snapshots.clear()
 	queue_redraw()
 
 
@@ -162,8 +187,11 @@ func advance(delta: float) -> int:
 	if frames == 0:
 		return 0
 	_read_buttons()
+	if rewind_seconds > 0.0 and _pressed(REWIND_ACTION):
+		frames = _step_back()
 	for _frame in frames:
 		player.run_frame()
+		_keep_snapshot()
 	_feed_audio()
 	queue_redraw()
 	return frames
@@ -196,14 +224,48 @@ func get_picture_rect() -> Rect2:
 	return Rect2(((size - picture) / 2.0).round(), picture)
 
 
-# The picture's shape before scaling: square pixels, so the frame's own size.
+# The picture's shape before scaling: the frame's height at the game's aspect ratio, or the frame's
+# own size (square pixels) when the core does not say.
 func _picture_size(texture: Texture2D) -> Vector2:
-	return Vector2(texture.get_size())
+	var frame := Vector2(texture.get_size())
+	var aspect := player.get_aspect_ratio()
+	return Vector2(frame.y * aspect, frame.y) if aspect > 0.0 else frame
 
 
 func _read_buttons() -> void:
 	for id in ACTIONS.size():
-		player.set_button(id, input_enabled and Input.is_action_pressed(ACTIONS[id]))
+		player.set_button(id, _pressed(ACTIONS[id]))
+	# Even a release counts as input to a port, which the core is then told is plugged in.
+	second_player = second_player or PLAYER_2_ACTIONS.any(_pressed)
+	if second_player:
+		for id in PLAYER_2_ACTIONS.size():
+			player.set_port_button(1, id, _pressed(PLAYER_2_ACTIONS[id]))
+
+
+func _pressed(action: StringName) -> bool:
+	return input_enabled and Input.is_action_pressed(action)
+
+
+# Restores the newest snapshot older than the picture shown, which the one frame it returns then
+# shows; at the oldest, waits.
+func _step_back() -> int:
+	if _frames_since_snapshot == 0 and not _snapshots.is_empty():
+		_snapshots.pop_back()
+	_frames_since_snapshot = 0
+	if _snapshots.is_empty():
+		return 0
+	player.load_state_from_bytes(_snapshots.pop_back())
+	return 1
+
+
+func _keep_snapshot() -> void:
+	_frames_since_snapshot += 1
+	if rewind_seconds <= 0.0 or _frames_since_snapshot < REWIND_INTERVAL:
+		return
+	_frames_since_snapshot = 0
+	_snapshots.append(player.save_state_to_bytes())
+	while _snapshots.size() * REWIND_INTERVAL * _frame_time > rewind_seconds:
+		_snapshots.pop_front()
 
 
 func _start_audio() -> void:
@@ -238,25 +300,39 @@ static func _os_path(path: String) -> String:
 	return ProjectSettings.globalize_path(path)
 
 
-static func _default_events() -> Array:
+static func _add_action(action: StringName, events: Array) -> void:
+	if InputMap.has_action(action):
+		return
+	InputMap.add_action(action, 0.5)
+	for event: InputEvent in events:
+		InputMap.action_add_event(action, event)
+
+
+# Port 0 or 1: the player's keys, and the pad of the same number.
+static func _default_events(port: int) -> Array:
+	var keys: Array[Key] = [KEY_Z, KEY_A, KEY_BACKSPACE, KEY_ENTER, KEY_UP, KEY_DOWN, KEY_LEFT,
+		KEY_RIGHT, KEY_X, KEY_S, KEY_Q, KEY_W, KEY_1, KEY_2, KEY_3, KEY_4]
+	if port == 1:
+		keys = [KEY_N, KEY_H, KEY_7, KEY_8, KEY_I, KEY_K, KEY_J, KEY_L, KEY_M, KEY_U, KEY_Y, KEY_O,
+			KEY_9, KEY_0, KEY_MINUS, KEY_EQUAL]
 	# Godot names pad buttons by position (A is the bottom one); the RetroPad's B is the bottom one.
 	return [
-		[_key(KEY_Z), _pad(JOY_BUTTON_A)],
-		[_key(KEY_A), _pad(JOY_BUTTON_X)],
-		[_key(KEY_BACKSPACE), _pad(JOY_BUTTON_BACK)],
-		[_key(KEY_ENTER), _pad(JOY_BUTTON_START)],
-		[_key(KEY_UP), _pad(JOY_BUTTON_DPAD_UP), _stick(JOY_AXIS_LEFT_Y, -1.0)],
-		[_key(KEY_DOWN), _pad(JOY_BUTTON_DPAD_DOWN), _stick(JOY_AXIS_LEFT_Y, 1.0)],
-		[_key(KEY_LEFT), _pad(JOY_BUTTON_DPAD_LEFT), _stick(JOY_AXIS_LEFT_X, -1.0)],
-		[_key(KEY_RIGHT), _pad(JOY_BUTTON_DPAD_RIGHT), _stick(JOY_AXIS_LEFT_X, 1.0)],
-		[_key(KEY_X), _pad(JOY_BUTTON_B)],
-		[_key(KEY_S), _pad(JOY_BUTTON_Y)],
-		[_key(KEY_Q), _pad(JOY_BUTTON_LEFT_SHOULDER)],
-		[_key(KEY_W), _pad(JOY_BUTTON_RIGHT_SHOULDER)],
-		[_key(KEY_1), _stick(JOY_AXIS_TRIGGER_LEFT, 1.0)],
-		[_key(KEY_2), _stick(JOY_AXIS_TRIGGER_RIGHT, 1.0)],
-		[_key(KEY_3), _pad(JOY_BUTTON_LEFT_STICK)],
-		[_key(KEY_4), _pad(JOY_BUTTON_RIGHT_STICK)],
+		[_key(keys[0]), _pad(JOY_BUTTON_A, port)],
+		[_key(keys[1]), _pad(JOY_BUTTON_X, port)],
+		[_key(keys[2]), _pad(JOY_BUTTON_BACK, port)],
+		[_key(keys[3]), _pad(JOY_BUTTON_START, port)],
+		[_key(keys[4]), _pad(JOY_BUTTON_DPAD_UP, port), _stick(JOY_AXIS_LEFT_Y, -1.0, port)],
+		[_key(keys[5]), _pad(JOY_BUTTON_DPAD_DOWN, port), _stick(JOY_AXIS_LEFT_Y, 1.0, port)],
+		[_key(keys[6]), _pad(JOY_BUTTON_DPAD_LEFT, port), _stick(JOY_AXIS_LEFT_X, -1.0, port)],
+		[_key(keys[7]), _pad(JOY_BUTTON_DPAD_RIGHT, port), _stick(JOY_AXIS_LEFT_X, 1.0, port)],
+		[_key(keys[8]), _pad(JOY_BUTTON_B, port)],
+		[_key(keys[9]), _pad(JOY_BUTTON_Y, port)],
+		[_key(keys[10]), _pad(JOY_BUTTON_LEFT_SHOULDER, port)],
+		[_key(keys[11]), _pad(JOY_BUTTON_RIGHT_SHOULDER, port)],
+		[_key(keys[12]), _stick(JOY_AXIS_TRIGGER_LEFT, 1.0, port)],
+		[_key(keys[13]), _stick(JOY_AXIS_TRIGGER_RIGHT, 1.0, port)],
+		[_key(keys[14]), _pad(JOY_BUTTON_LEFT_STICK, port)],
+		[_key(keys[15]), _pad(JOY_BUTTON_RIGHT_STICK, port)],
 	]
 
 
@@ -268,16 +344,17 @@ static func _key(keycode: Key) -> InputEventKey:
 	return event
 
 
-static func _pad(button: JoyButton) -> InputEventJoypadButton:
+static func _pad(button: JoyButton, device: int) -> InputEventJoypadButton:
 	var event := InputEventJoypadButton.new()
 	event.button_index = button
-	event.device = -1
+	event.device = device
 	return event
 
 
-static func _stick(axis: JoyAxis, direction: float) -> InputEventJoypadMotion:
+# Device -1 is any pad.
+static func _stick(axis: JoyAxis, direction: float, device: int) -> InputEventJoypadMotion:
 	var event := InputEventJoypadMotion.new()
 	event.axis = axis
 	event.axis_value = direction
-	event.device = -1
+	event.device = device
 	return event

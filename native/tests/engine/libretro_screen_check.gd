@@ -1,7 +1,9 @@
 extends SceneTree
-# Checks LibretroScreen in a real engine, on a real core and our Game Boy ROM,
-# whose battery save records the held buttons (byte 1, bit 0 is A) every frame:
-#   godot --headless --path <project> --script res://libretro_screen_check.gd -- --core=<gambatte> --rom=<battery.gb>
+# Checks LibretroScreen in a real engine, on real cores and our Game Boy and NES ROMs,
+# whose battery saves record the held buttons (byte 1, bit 0 is A on the Game Boy)
+# and a frame counter (bytes 2-3) every frame, and on the NES pad 2's buttons (byte 4):
+#   godot --headless --path <project> --script res://libretro_screen_check.gd --
+#     --core=<gambatte> --rom=<battery.gb> --nes-core=<nestopia> --nes-rom=<battery.nes>
 
 var failures := 0
 
@@ -40,7 +42,8 @@ func _initialize() -> void:
 	var events := InputMap.action_get_events(&"tovarune_a")
 	check("input actions", all_actions_added() and events.size() == 2
 		and (events[0] as InputEventKey).physical_keycode == KEY_X
-		and InputMap.action_get_events(&"tovarune_start").size() == 1, events)
+		and InputMap.action_get_events(&"tovarune_start").size() == 1
+		and (InputMap.action_get_events(&"tovarune_p2_a")[1] as InputEventJoypadButton).device == 1, events)
 
 	var screen := screen_for(args["--core"], args["--rom"], "user://check")
 	var loaded := [0]
@@ -59,6 +62,15 @@ func _initialize() -> void:
 	check("picture", rects == [Rect2(0, 25, 500, 450), Rect2(10, 34, 480, 432)], rects)
 	check("states", screen.save_state() and screen.load_state()
 		and not screen.load_state("user://check/none.state"))
+	for _frame in 24:  # up to the moment of a snapshot
+		screen.advance(frame)
+	var counters := [counter(screen)]
+	Input.action_press(LibretroScreen.REWIND_ACTION)
+	for _step in 2:
+		screen.advance(frame)
+		counters.append(counter(screen))
+	Input.action_release(LibretroScreen.REWIND_ACTION)
+	check("rewind steps back", counters[0] > counters[1] and counters[1] - counters[2] == 6, counters)
 
 	var viewport := SubViewport.new()
 	viewport.size = Vector2i(320, 288)
@@ -69,6 +81,18 @@ func _initialize() -> void:
 	check("in a SubViewport, takes over", inside.get_picture_rect() == Rect2(0, 0, 320, 288)
 		and not screen.is_playing() and viewport.get_texture() != null, inside.get_picture_rect())
 	viewport.free()
+
+	var nes := screen_for(args["--nes-core"], args["--nes-rom"], "user://check/nes")
+	root.add_child(nes)
+	nes.set_anchors_preset(Control.PRESET_TOP_LEFT)
+	nes.size = Vector2(600, 500)
+	Input.action_press(&"tovarune_p2_a")
+	nes.advance(frame * 4)
+	Input.action_release(&"tovarune_p2_a")
+	var rect := nes.get_picture_rect()
+	check("picture at the game's aspect", is_equal_approx(rect.size.x / rect.size.y, 64.0 / 49.0), rect)
+	check("second player", nes.player.read_memory(0, 4, 1) == PackedByteArray([0x80]))
+	nes.free()
 
 	screen.load_game()
 	Input.action_press(&"tovarune_a")
@@ -82,5 +106,10 @@ func _initialize() -> void:
 	quit(1 if failures > 0 else 0)
 
 
+func counter(screen: LibretroScreen) -> int:
+	return screen.player.read_memory(0, 2, 2).decode_u16(0)
+
+
 func all_actions_added() -> bool:
-	return LibretroScreen.ACTIONS.all(func(action: StringName) -> bool: return InputMap.has_action(action))
+	return (LibretroScreen.ACTIONS + LibretroScreen.PLAYER_2_ACTIONS + [LibretroScreen.REWIND_ACTION]).all(
+		func(action: StringName) -> bool: return InputMap.has_action(action))
