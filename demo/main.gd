@@ -78,5 +78,5 @@ func _notification(what: int) -> void:
 func _quit(exit_code: int) -> void:
 	set_process(false)
 	screen.unload_game()
-	await get_tree().create_timer(0.2).timeout
+	await get_tree().create_timer(0.5).timeout
 	get_tree().quit(exit_code)

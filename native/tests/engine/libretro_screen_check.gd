@@ -102,7 +102,7 @@ func _initialize() -> void:
 	check("battery save on leaving, with A held", save.size() == 8192 and save[0] == 0x54
 		and save[1] == 0x01, save.slice(0, 4))
 	failed.free()
-	await create_timer(0.2).timeout # the audio server lets go of stopped sounds
+	await create_timer(0.5).timeout # the audio server lets go of stopped sounds
 	quit(1 if failures > 0 else 0)
 
 
