@@ -23,18 +23,24 @@ MemoryView memory_range(MemoryView region, std::int64_t offset, std::int64_t len
     return {region.data + start, static_cast<std::size_t>(count)};
 }
 
-MemoryView Player::memory_region(std::int32_t region) const {
-    if (!game_loaded_ || region < RETRO_MEMORY_SAVE_RAM || region > RETRO_MEMORY_VIDEO_RAM ||
-        core_api_.retro_get_memory_data == nullptr || core_api_.retro_get_memory_size == nullptr) {
+MemoryView core_memory(const CoreApi &api, unsigned id) {
+    if (api.retro_get_memory_data == nullptr || api.retro_get_memory_size == nullptr) {
         return {};
     }
-    const auto id = static_cast<unsigned>(region);
-    auto *data = static_cast<std::uint8_t *>(call_core(core_api_.retro_get_memory_data, id));
-    const std::size_t size = call_core(core_api_.retro_get_memory_size, id);
+    // Both are asked before either answer is looked at.
+    auto *data = static_cast<std::uint8_t *>(call_core(api.retro_get_memory_data, id));
+    const std::size_t size = call_core(api.retro_get_memory_size, id);
     if (data == nullptr || size == 0) {
         return {};
     }
     return {data, size};
+}
+
+MemoryView Player::memory_region(std::int32_t region) const {
+    if (!game_loaded_ || region < RETRO_MEMORY_SAVE_RAM || region > RETRO_MEMORY_VIDEO_RAM) {
+        return {};
+    }
+    return core_memory(core_api_, static_cast<unsigned>(region));
 }
 
 std::int64_t Player::memory_size(std::int32_t region) const {

@@ -1,34 +1,14 @@
-#include "core_call.h"
 #include "file_io.h"
+#include "memory_access.h"
 #include "player.h"
 #include "save_ram_path.h"
 
 namespace tovarune {
 
-namespace {
-
-struct SaveRam {
-    void *data = nullptr;
-    std::size_t size = 0;
-};
-
-SaveRam core_save_ram(const CoreApi &api) {
-    SaveRam ram;
-    if (api.retro_get_memory_data == nullptr || api.retro_get_memory_size == nullptr) {
-        return ram;
-    }
-    // Both are asked before either answer is looked at.
-    ram.data = call_core(api.retro_get_memory_data, RETRO_MEMORY_SAVE_RAM);
-    ram.size = call_core(api.retro_get_memory_size, RETRO_MEMORY_SAVE_RAM);
-    return ram;
-}
-
-} // namespace
-
 void Player::load_save_ram() {
     unreadable_save_ram_path_.clear();
-    const SaveRam ram = core_save_ram(core_api_);
-    if (ram.data == nullptr || ram.size == 0) {
+    const MemoryView ram = core_memory(core_api_, RETRO_MEMORY_SAVE_RAM);
+    if (ram.data == nullptr) {
         return;
     }
     const std::string path = save_ram_path(*save_path_, rom_path_);
@@ -42,8 +22,8 @@ void Player::load_save_ram() {
 }
 
 void Player::store_save_ram() {
-    const SaveRam ram = core_save_ram(core_api_);
-    if (ram.data == nullptr || ram.size == 0) {
+    const MemoryView ram = core_memory(core_api_, RETRO_MEMORY_SAVE_RAM);
+    if (ram.data == nullptr) {
         return;
     }
     const std::string path = save_ram_path(*save_path_, rom_path_);
