@@ -12,7 +12,6 @@ using namespace tovarune::fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     FuzzInput in{data, size};
     Player player;
-    active_player = &player;
     Declaration declaration(in);
     while (in.size != 0) {
         const unsigned command = in.byte() | (in.byte() & 1u) << 16; // with the experimental bit
@@ -29,10 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             argument = &variable;
         }
         // A refusal leaves the caller's storage alone.
-        const bool answered = environment_callback(command, fill % 4 == 0 ? nullptr : argument);
+        const bool answered =
+            environment_callback(player, command, fill % 4 == 0 ? nullptr : argument);
         require((answered || buffer == before) &&
                 player.pixel_format() <= RETRO_PIXEL_FORMAT_RGB565);
     }
-    active_player = nullptr;
     return 0;
 }

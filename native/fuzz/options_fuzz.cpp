@@ -12,17 +12,17 @@ using namespace tovarune::fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     FuzzInput in{data, size};
     Player player;
-    active_player = &player;
     OptionsStore &options = player.options();
     Declaration declaration(in);
-    require(environment_callback(RETRO_ENVIRONMENT_SET_VARIABLES, declaration.entries.data()));
+    require(
+        environment_callback(player, RETRO_ENVIRONMENT_SET_VARIABLES, declaration.entries.data()));
     while (in.size != 0) {
         const std::string key = in.text(), value = in.text();
         const std::vector<std::string> *choices = options.choices(key);
         const bool allowed = choices && std::count(choices->begin(), choices->end(), value) > 0;
         require(options.set(key, value) == allowed);
         retro_variable variable{key.c_str(), "stale"};
-        const bool found = environment_callback(RETRO_ENVIRONMENT_GET_VARIABLE, &variable);
+        const bool found = environment_callback(player, RETRO_ENVIRONMENT_GET_VARIABLE, &variable);
         require(found == (choices != nullptr) && (!allowed || variable.value == value));
         // Keys in byte order, each with its value among its choices.
         const std::vector<std::string> keys = options.sorted_keys();
@@ -32,6 +32,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             require(std::count(listed.begin(), listed.end(), *options.value(keys[i])) > 0);
         }
     }
-    active_player = nullptr;
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "host/utf8.h"
 
 #include <godot_cpp/classes/image.hpp>
+#include <godot_cpp/classes/thread.hpp>
 #include <godot_cpp/core/class_db.hpp>
 #include <godot_cpp/variant/packed_byte_array.hpp>
 #include <godot_cpp/variant/vector2.hpp>
@@ -102,9 +103,13 @@ double LibretroPlayer::get_fps() const { return player_.fps(); }
 
 double LibretroPlayer::get_sample_rate() const { return player_.sample_rate(); }
 
-Ref<ImageTexture> LibretroPlayer::get_video_texture() const { return video_texture_.texture; }
+Ref<ImageTexture> LibretroPlayer::get_video_texture() const {
+    video_texture_.show_pending_frame();
+    return video_texture_.texture();
+}
 
 PackedVector2Array LibretroPlayer::pop_audio_frames(int32_t p_max_frames) {
+    const Player::Lock held = player_.lock();
     PackedVector2Array frames;
     const std::size_t queued = player_.queued_audio_frames();
     if (p_max_frames <= 0 || queued == 0) {
@@ -128,6 +133,7 @@ bool LibretroPlayer::load_state(const String &p_path) {
 }
 
 PackedStringArray LibretroPlayer::get_core_option_keys() const {
+    const Player::Lock held = player_.lock();
     PackedStringArray keys;
     for (const std::string &key : player_.options().sorted_keys()) {
         keys.push_back(to_engine(key));
@@ -136,6 +142,7 @@ PackedStringArray LibretroPlayer::get_core_option_keys() const {
 }
 
 PackedStringArray LibretroPlayer::get_core_option_values(const String &p_key) const {
+    const Player::Lock held = player_.lock();
     PackedStringArray values;
     if (const std::vector<std::string> *choices = player_.options().choices(to_utf8(p_key))) {
         for (const std::string &choice : *choices) {
@@ -146,11 +153,13 @@ PackedStringArray LibretroPlayer::get_core_option_values(const String &p_key) co
 }
 
 String LibretroPlayer::get_core_option_value(const String &p_key) const {
+    const Player::Lock held = player_.lock();
     const std::string *value = player_.options().value(to_utf8(p_key));
     return value == nullptr ? String() : to_engine(*value);
 }
 
 bool LibretroPlayer::set_core_option(const String &p_key, const String &p_value) {
+    const Player::Lock held = player_.lock();
     return player_.options().set(to_utf8(p_key), to_utf8(p_value));
 }
 
@@ -170,6 +179,8 @@ int64_t LibretroPlayer::get_memory_size(int32_t p_region) const {
 
 PackedByteArray LibretroPlayer::read_memory(int32_t p_region, int64_t p_offset,
                                             int64_t p_length) const {
+    // The view is the core's memory: no other call may unload it meanwhile.
+    const Player::Lock held = player_.lock();
     PackedByteArray bytes;
     const MemoryView range = player_.read_memory(p_region, p_offset, p_length);
     if (range.data == nullptr || range.size == 0) {
@@ -231,14 +242,35 @@ void LibretroPlayer::TextureSink::present_frame(const VideoFrame &frame) {
         return;
     }
     convert_frame(frame, bytes.ptrw());
+    const std::lock_guard<std::mutex> lock(mutex_);
     pending_ = std::move(bytes);
     pending_width_ = static_cast<int32_t>(frame.width);
     pending_height_ = static_cast<int32_t>(frame.height);
 }
 
+void LibretroPlayer::TextureSink::drop_frame() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    pending_ = PackedByteArray();
+    pending_width_ = 0;
+    drop_pending_ = true;
+}
+
+Ref<ImageTexture> LibretroPlayer::TextureSink::texture() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return texture_;
+}
+
 void LibretroPlayer::TextureSink::show_pending_frame() {
     // A call refused inside a core call must not wake scripts either.
-    if (pending_width_ == 0 || CoreCall::under_way()) {
+    if (CoreCall::under_way() || !godot::Thread::is_main_thread()) {
+        return;
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (drop_pending_) {
+        drop_pending_ = false;
+        texture_.unref();
+    }
+    if (pending_width_ == 0) {
         return;
     }
     const int32_t width = pending_width_;
@@ -246,22 +278,19 @@ void LibretroPlayer::TextureSink::show_pending_frame() {
     const PackedByteArray bytes = std::move(pending_);
     pending_ = PackedByteArray();
     pending_width_ = 0;
+    // Held here: a script woken by the update may drop the node's reference.
+    Ref<ImageTexture> shown = texture_;
+    lock.unlock();
 
     const Ref<Image> image =
         Image::create_from_data(width, height, false, Image::FORMAT_RGBA8, bytes);
-    if (texture.is_valid() && texture->get_width() == width && texture->get_height() == height) {
-        // Held here: a script woken by the update may drop the node's reference.
-        const Ref<ImageTexture> shown = texture;
+    if (shown.is_valid() && shown->get_width() == width && shown->get_height() == height) {
         shown->update(image);
     } else {
-        texture = ImageTexture::create_from_image(image);
+        shown = ImageTexture::create_from_image(image);
+        lock.lock();
+        texture_ = shown;
     }
-}
-
-void LibretroPlayer::TextureSink::drop_frame() {
-    pending_ = PackedByteArray();
-    pending_width_ = 0;
-    texture.unref();
 }
 
 void LibretroPlayer::_bind_methods() {

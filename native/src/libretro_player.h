@@ -13,6 +13,7 @@
 #include <godot_cpp/variant/string.hpp>
 
 #include <cstdint>
+#include <mutex>
 
 namespace tovarune {
 
@@ -62,22 +63,28 @@ protected:
 private:
     // Turns each accepted frame into the contents of the texture. A frame is
     // converted while the core's buffer is valid, during its call, but reaches
-    // the engine only once the core has returned: the texture's signals may
-    // run scripts, which must never find a core on the stack.
+    // the engine only once the core has returned, and only on the main thread:
+    // the texture's signals may run scripts, which must never find a core on
+    // the stack, and wake scene nodes, which only the main thread may touch.
+    // Until then the newest frame waits, whichever thread ran the core.
     class TextureSink final : public FrameSink {
     public:
         void present_frame(const VideoFrame &frame) override;
         void drop_frame() override;
-        // Hands the last converted frame to the texture. Touches nothing of
+        // On the main thread, outside any core call: hands the last converted
+        // frame (or the end of the picture) to the texture. Touches nothing of
         // the node after the engine call, which may free it.
         void show_pending_frame();
-
-        godot::Ref<godot::ImageTexture> texture;
+        godot::Ref<godot::ImageTexture> texture() const;
 
     private:
+        // The thread that runs the core hands frames to the main thread.
+        mutable std::mutex mutex_;
+        godot::Ref<godot::ImageTexture> texture_;
         godot::PackedByteArray pending_;
         int32_t pending_width_ = 0; // 0: nothing pending
         int32_t pending_height_ = 0;
+        bool drop_pending_ = false;
     };
 
     // Ends every scripting method that may have called the core.
@@ -87,8 +94,9 @@ private:
     }
 
     // Declared before the player, which drops its frame into the sink while it
-    // unloads.
-    TextureSink video_texture_;
+    // unloads. Mutable: reading the texture on the main thread first shows
+    // what another thread left pending.
+    mutable TextureSink video_texture_;
     Player player_;
 };
 

@@ -6,17 +6,14 @@ namespace tovarune {
 
 class Player;
 
-// The player whose core the callbacks serve; null when there is none. Not
-// owned: a player clears it when it lets its core go.
-extern Player *active_player;
-
-// The six functions handed to a core. They carry no context, so each works on
-// active_player and does nothing (or answers 0 or false) while it is null.
-bool environment_callback(unsigned command, void *data);
-void video_refresh_callback(const void *data, unsigned width, unsigned height, size_t pitch);
-void audio_sample_callback(int16_t left, int16_t right);
-size_t audio_sample_batch_callback(const int16_t *data, size_t frames);
-void input_poll_callback();
-int16_t input_state_callback(unsigned port, unsigned device, unsigned index, unsigned id);
+// What a core's six callbacks do for the player they reach (callback_slots.h
+// routes each core's calls to its own player).
+bool environment_callback(Player &player, unsigned command, void *data);
+void video_refresh_callback(Player &player, const void *data, unsigned width, unsigned height,
+                            size_t pitch);
+void audio_sample_callback(Player &player, int16_t left, int16_t right);
+size_t audio_sample_batch_callback(Player &player, const int16_t *data, size_t frames);
+int16_t input_state_callback(const Player &player, unsigned port, unsigned device, unsigned index,
+                             unsigned id);
 
 } // namespace tovarune

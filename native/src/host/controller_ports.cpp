@@ -12,12 +12,14 @@ namespace tovarune {
 // be held.
 
 void Player::set_port_button(std::int32_t port, std::int32_t button_id, bool pressed) {
+    const Lock held = lock();
     if (joypads_.set_button(port, button_id, pressed)) {
         connect_port(port);
     }
 }
 
 void Player::set_analog(std::int32_t port, std::int32_t stick, double x, double y) {
+    const Lock held = lock();
     if (joypads_.set_analog(port, stick, x, y)) {
         connect_port(port);
     }

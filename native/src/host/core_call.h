@@ -1,13 +1,14 @@
 #pragma once
 
+#include <mutex>
 #include <utility>
 
 namespace tovarune {
 
-// Marks the time spent inside a core's code. Meanwhile the players refuse to
-// load, unload or run anything: the code and data of a core that is on the
-// stack must stay where they are until it returns. Process-wide, like the
-// callbacks through which anything could reach a player from there.
+// Marks the time a thread spends inside a core's code. Meanwhile that thread
+// loads, unloads and runs nothing: the code and data of a core that is on its
+// stack must stay where they are until it returns. Other threads go on with
+// their own players.
 class CoreCall {
 public:
     CoreCall() { ++depth_; }
@@ -18,7 +19,7 @@ public:
     static bool under_way() { return depth_ != 0; }
 
 private:
-    static inline int depth_ = 0;
+    static inline thread_local int depth_ = 0;
 };
 
 // Calls a core's entry point inside a CoreCall.
@@ -27,5 +28,11 @@ Result call_core(Result (*entry_point)(Parameters...), Arguments &&...arguments)
     const CoreCall call;
     return entry_point(std::forward<Arguments>(arguments)...);
 }
+
+// Held while a core starts, stops, loads or unloads a game, and while a core
+// library is opened or closed. Cores share the C library's hidden state in
+// that code (strtok, localtime, rand), so no two players may be in it at once.
+// Frames and states run freely side by side.
+std::mutex &core_lifecycle_mutex();
 
 } // namespace tovarune

@@ -34,6 +34,7 @@ CoreInfo core_info_of(const retro_system_info &system_info) {
 } // namespace
 
 bool Player::core_info(CoreInfo &info) const {
+    const Lock held = lock();
     if (!core_loaded_) {
         return false;
     }

@@ -1,9 +1,11 @@
+#include "core_copies.h"
 #include "core_library.h"
 #include "native_path.h"
 #include "regular_file.h"
 
 #include <dlfcn.h>
 #include <elf.h>
+#include <link.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -68,5 +70,24 @@ LibraryHandle open_library(const std::string &utf8_path) {
 void *find_symbol(LibraryHandle library, const char *name) { return dlsym(library, name); }
 
 void close_library(LibraryHandle library) { dlclose(library); }
+
+std::string library_file(LibraryHandle library) {
+    link_map *map = nullptr;
+    return dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr
+               ? map->l_name
+               : "";
+}
+
+LibraryHandle open_library_copy(const std::string &file, std::string &copy_left) {
+    copy_left.clear();
+    const std::string copy = make_core_copy(file);
+    if (copy.empty()) {
+        return nullptr;
+    }
+    LibraryHandle library = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The mapping keeps the contents for as long as the module is loaded.
+    remove_core_copy(copy);
+    return library;
+}
 
 } // namespace tovarune

@@ -1,3 +1,4 @@
+#include "core_copies.h"
 #include "core_library.h"
 #include "native_path.h"
 #include "regular_file.h"
@@ -5,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace tovarune {
 
@@ -68,5 +70,49 @@ void *find_symbol(LibraryHandle library, const char *name) {
 }
 
 void close_library(LibraryHandle library) { FreeLibrary(static_cast<HMODULE>(library)); }
+
+std::string library_file(LibraryHandle library) {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = GetModuleFileNameW(static_cast<HMODULE>(library), name.data(),
+                                              static_cast<DWORD>(name.size()));
+        if (size == 0) {
+            return {};
+        }
+        if (size < name.size()) {
+            name.resize(size);
+            return std::filesystem::path(name).u8string();
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
+LibraryHandle open_library_copy(const std::string &file, std::string &copy_left) {
+    copy_left.clear();
+    const std::string copy = make_core_copy(file);
+    const std::wstring wide = utf8_to_wide(windows_normalized_path(copy));
+    if (copy.empty() || wide.empty()) {
+        return nullptr;
+    }
+    // The DLLs the core imports lie beside the original, not beside the copy.
+    const std::filesystem::path original = native_path(file);
+    const DLL_DIRECTORY_COOKIE beside_original = AddDllDirectory(original.parent_path().c_str());
+    LibraryHandle library;
+    {
+        const NoLoaderDialogs quiet;
+        library =
+            LoadLibraryExW(wide.c_str(), nullptr,
+                           LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    }
+    if (beside_original != nullptr) {
+        RemoveDllDirectory(beside_original);
+    }
+    if (library == nullptr) {
+        remove_core_copy(copy);
+        return nullptr;
+    }
+    copy_left = copy;
+    return library;
+}
 
 } // namespace tovarune

@@ -1,5 +1,5 @@
-#include "callbacks.h"
 #include "core_call.h"
+#include "core_copies.h"
 #include "player.h"
 
 #include <algorithm>
@@ -10,51 +10,48 @@ namespace tovarune {
 
 namespace {
 
-// Libraries that living players hold. A core keeps its state in globals, so a
-// second player on the same library would run retro_init again on the first
-// one's running instance, and free it under it.
-std::vector<LibraryHandle> &held_libraries() {
-    static std::vector<LibraryHandle> held;
-    return held;
-}
+// Libraries that living players hold, under core_lifecycle_mutex(). The loader
+// maps a file once per process and a core keeps its state in globals, so a
+// second player on a held library would run retro_init again on the first
+// one's running instance; it loads a private copy instead.
+std::vector<LibraryHandle> held_libraries;
 
 bool is_held(LibraryHandle library) {
-    const std::vector<LibraryHandle> &held = held_libraries();
-    return std::find(held.begin(), held.end(), library) != held.end();
+    return std::find(held_libraries.begin(), held_libraries.end(), library) != held_libraries.end();
 }
 
 } // namespace
 
+std::mutex &core_lifecycle_mutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 Player::~Player() {
+    const Lock held = lock();
     if (CoreCall::under_way()) {
         // Freed from inside a core's call: the core cannot be told, and its
-        // library stays mapped (and held) for the code still on the stack.
-        if (active_player == this) {
-            active_player = nullptr;
-        }
+        // library stays mapped (and held) for code that may still be on the
+        // stack, as do its callbacks, which now reach nobody.
+        release_callback_slot(callbacks_, false);
         return;
     }
     unload_core();
 }
 
 bool Player::load_core(const std::string &path) {
+    const Lock held = lock();
     if (CoreCall::under_way()) {
+        last_error_ = refused_inside_core_call;
         return false;
     }
     unload_core();
 
-    core_module_ = open_library(path);
-    // The loader hands back the same module whatever path or link led to it;
-    // this extra reference goes and the other player's core stays as it was.
-    if (core_module_ != nullptr && is_held(core_module_)) {
-        close_library(core_module_);
-        core_module_ = nullptr;
-    }
-    if (core_module_ == nullptr) {
+    const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
+    if (!open_core_module(path)) {
         last_error_ = "Nao foi possivel carregar o core Libretro: " + path;
         return false;
     }
-    held_libraries().push_back(core_module_);
     if (const char *missing = bind_core_api(core_api_, core_module_)) {
         last_error_ = std::string("Core invalido: faltando ") + missing;
         close_core_module();
@@ -71,15 +68,12 @@ bool Player::load_core(const std::string &path) {
 
     // The libretro default, for a core that never names its format.
     pixel_format_ = RETRO_PIXEL_FORMAT_0RGB1555;
-    // Before the callbacks go in, so that requests made from inside
-    // retro_set_environment and retro_init already reach this player.
-    active_player = this;
-    call_core(core_api_.retro_set_environment, environment_callback);
-    call_core(core_api_.retro_set_video_refresh, video_refresh_callback);
-    call_core(core_api_.retro_set_audio_sample, audio_sample_callback);
-    call_core(core_api_.retro_set_audio_sample_batch, audio_sample_batch_callback);
-    call_core(core_api_.retro_set_input_poll, input_poll_callback);
-    call_core(core_api_.retro_set_input_state, input_state_callback);
+    call_core(core_api_.retro_set_environment, callbacks_->environment);
+    call_core(core_api_.retro_set_video_refresh, callbacks_->video_refresh);
+    call_core(core_api_.retro_set_audio_sample, callbacks_->audio_sample);
+    call_core(core_api_.retro_set_audio_sample_batch, callbacks_->audio_sample_batch);
+    call_core(core_api_.retro_set_input_poll, callbacks_->input_poll);
+    call_core(core_api_.retro_set_input_state, callbacks_->input_state);
     call_core(core_api_.retro_init);
 
     core_loaded_ = true;
@@ -88,27 +82,58 @@ bool Player::load_core(const std::string &path) {
 }
 
 void Player::unload_core() {
+    const Lock held = lock();
     if (CoreCall::under_way()) {
         return;
     }
     unload_game();
+    const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
     if (core_loaded_ && core_api_.retro_deinit != nullptr) {
         call_core(core_api_.retro_deinit);
     }
     core_loaded_ = false;
-    if (active_player == this) {
-        active_player = nullptr;
-    }
     close_core_module();
 }
 
+// Under core_lifecycle_mutex().
+bool Player::open_core_module(const std::string &path) {
+    // Taken first, so that the core's requests from inside
+    // retro_set_environment and retro_init already reach this player.
+    callbacks_ = claim_callback_slot(*this);
+    if (callbacks_ == nullptr) {
+        return false;
+    }
+    core_module_ = open_library(path);
+    if (core_module_ != nullptr && is_held(core_module_)) {
+        // Whatever path or link led to it, the loader handed back a module
+        // that another player runs.
+        const std::string file = library_file(core_module_);
+        close_library(core_module_);
+        core_module_ = file.empty() ? nullptr : open_library_copy(file, core_copy_);
+    }
+    if (core_module_ == nullptr) {
+        close_core_module();
+        return false;
+    }
+    held_libraries.push_back(core_module_);
+    return true;
+}
+
+// Under core_lifecycle_mutex().
 void Player::close_core_module() {
     if (core_module_ != nullptr) {
-        std::vector<LibraryHandle> &held = held_libraries();
-        held.erase(std::remove(held.begin(), held.end(), core_module_), held.end());
+        held_libraries.erase(
+            std::remove(held_libraries.begin(), held_libraries.end(), core_module_),
+            held_libraries.end());
         close_library(core_module_);
         core_module_ = nullptr;
     }
+    if (!core_copy_.empty()) {
+        remove_core_copy(core_copy_);
+        core_copy_.clear();
+    }
+    release_callback_slot(callbacks_, true);
+    callbacks_ = nullptr;
     core_api_ = CoreApi{};
     set_controller_port_device_ = nullptr;
     // No core is left that could still read a replaced directory text.

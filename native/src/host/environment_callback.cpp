@@ -41,11 +41,7 @@ bool Player::set_pixel_format(unsigned format) {
     return true;
 }
 
-bool environment_callback(unsigned command, void *data) {
-    Player *player = active_player;
-    if (player == nullptr) {
-        return false;
-    }
+bool environment_callback(Player &player, unsigned command, void *data) {
     switch (command & ~static_cast<unsigned>(RETRO_ENVIRONMENT_EXPERIMENTAL)) {
     case RETRO_ENVIRONMENT_GET_CAN_DUPE:
         return write_answer(data, true);
@@ -56,21 +52,21 @@ bool environment_callback(unsigned command, void *data) {
         return true;
     case RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY:
     case RETRO_ENVIRONMENT_GET_CORE_ASSETS_DIRECTORY:
-        return answer_directory(player->system_directory(), data);
+        return answer_directory(player.system_directory(), data);
     case RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY:
-        return answer_directory(player->save_directory(), data);
+        return answer_directory(player.save_directory(), data);
     case RETRO_ENVIRONMENT_SET_PIXEL_FORMAT:
-        return data != nullptr && player->set_pixel_format(*static_cast<const unsigned *>(data));
+        return data != nullptr && player.set_pixel_format(*static_cast<const unsigned *>(data));
     case RETRO_ENVIRONMENT_GET_VARIABLE:
-        return get_variable(player->options(), data);
+        return get_variable(player.options(), data);
     case RETRO_ENVIRONMENT_SET_VARIABLES:
-        player->options().declare(static_cast<const retro_variable *>(data));
+        player.options().declare(static_cast<const retro_variable *>(data));
         return true;
     case RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE:
         if (data == nullptr) {
             return false;
         }
-        *static_cast<bool *>(data) = player->options().take_updated();
+        *static_cast<bool *>(data) = player.options().take_updated();
         return true;
     case RETRO_ENVIRONMENT_GET_LANGUAGE:
         return write_answer(data, static_cast<unsigned>(RETRO_LANGUAGE_ENGLISH));

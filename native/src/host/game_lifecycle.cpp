@@ -7,7 +7,9 @@
 namespace tovarune {
 
 bool Player::load_game(const std::string &path) {
+    const Lock held = lock();
     if (CoreCall::under_way()) {
+        last_error_ = refused_inside_core_call;
         return false;
     }
     if (!core_loaded_) {
@@ -38,12 +40,15 @@ bool Player::load_game(const std::string &path) {
         game.size = rom_data_.size();
     }
 
+    std::unique_lock<std::mutex> serial(core_lifecycle_mutex());
     if (!call_core(core_api_.retro_load_game, &game)) {
+        serial.unlock();
         last_error_ = "O core Snes9x recusou a ROM.";
         release_rom_data();
         return false;
     }
     call_core(core_api_.retro_get_system_av_info, &av_info_);
+    serial.unlock();
     if (set_controller_port_device_ != nullptr) {
         call_core(set_controller_port_device_, 0u, static_cast<unsigned>(RETRO_DEVICE_JOYPAD));
     }
@@ -63,11 +68,15 @@ bool Player::load_game(const std::string &path) {
 }
 
 void Player::unload_game() {
+    const Lock held = lock();
     if (!game_loaded_ || CoreCall::under_way()) {
         return;
     }
     store_save_ram();
-    call_core(core_api_.retro_unload_game);
+    {
+        const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
+        call_core(core_api_.retro_unload_game);
+    }
     game_loaded_ = false;
     release_rom_data();
     audio_frames_.clear();
@@ -76,20 +85,26 @@ void Player::unload_game() {
 }
 
 void Player::run_frame() {
+    const Lock held = lock();
     if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way()) {
         call_core(core_api_.retro_run);
     }
 }
 
 void Player::reset_game() {
+    const Lock held = lock();
     if (game_loaded_ && core_api_.retro_reset != nullptr && !CoreCall::under_way()) {
         call_core(core_api_.retro_reset);
     }
 }
 
-double Player::fps() const { return av_info_.timing.fps > 0.0 ? av_info_.timing.fps : 60.0; }
+double Player::fps() const {
+    const Lock held = lock();
+    return av_info_.timing.fps > 0.0 ? av_info_.timing.fps : 60.0;
+}
 
 double Player::aspect_ratio() const {
+    const Lock held = lock();
     const float aspect = av_info_.geometry.aspect_ratio;
     if (std::isfinite(aspect) && aspect > 0.0f) {
         return aspect;
@@ -102,6 +117,7 @@ double Player::aspect_ratio() const {
 }
 
 double Player::sample_rate() const {
+    const Lock held = lock();
     return av_info_.timing.sample_rate > 0.0 ? av_info_.timing.sample_rate : 48000.0;
 }
 

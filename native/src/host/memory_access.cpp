@@ -37,6 +37,7 @@ MemoryView core_memory(const CoreApi &api, unsigned id) {
 }
 
 MemoryView Player::memory_region(std::int32_t region) const {
+    const Lock held = lock();
     if (!game_loaded_ || region < RETRO_MEMORY_SAVE_RAM || region > RETRO_MEMORY_VIDEO_RAM) {
         return {};
     }

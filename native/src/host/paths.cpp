@@ -4,6 +4,7 @@
 namespace tovarune {
 
 void Player::set_paths(const std::string &system_path, const std::string &save_path) {
+    const Lock held = lock();
     replace_path(system_path_, system_path);
     replace_path(save_path_, save_path);
     // Both are attempted; a failure has nowhere to be reported.

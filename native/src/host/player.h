@@ -2,6 +2,7 @@
 
 #include "audio_queue.h"
 #include "byte_buffer.h"
+#include "callback_slots.h"
 #include "core_api.h"
 #include "core_info.h"
 #include "core_library.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,8 +23,18 @@ namespace tovarune {
 
 // One libretro core and at most one game, driven by a script: everything a
 // LibretroPlayer node does, without the engine. Texts are UTF-8.
+//
+// Every player runs its own core, beside any number of others. A player may be
+// driven from any thread; its calls are serialised, so a second thread waits
+// for the first one's call to end.
 class Player {
 public:
+    using Lock = std::unique_lock<std::recursive_mutex>;
+
+    // In last_error() when load_core or load_game is called from inside a
+    // core's own call, where nothing may be loaded or unloaded.
+    static constexpr const char *refused_inside_core_call =
+        "Nao e possivel carregar enquanto o core esta em execucao.";
     Player() = default;
     ~Player();
     Player(const Player &) = delete;
@@ -30,6 +42,10 @@ public:
 
     // Where frames go; null sends them nowhere. Not owned.
     void set_frame_sink(FrameSink *sink) { frame_sink_ = sink; }
+
+    // Keeps other threads out of this player for longer than one call, while
+    // a caller works with what a call handed it (options, memory views).
+    Lock lock() const { return Lock(mutex_); }
 
     // Core lifecycle.
     bool load_core(const std::string &path);
@@ -43,6 +59,7 @@ public:
 
     void set_paths(const std::string &system_path, const std::string &save_path);
     void set_button(std::int32_t button_id, bool pressed) {
+        const Lock held = lock();
         joypads_.set_button(0, button_id, pressed);
     }
     // Input for ports 0 to 3; see controller_ports.cpp for when a port is
@@ -55,6 +72,7 @@ public:
     // The same, in memory: `allocate(size)` hands out the bytes the state goes
     // into (null when it cannot), which are zeroed before the core writes.
     template <typename Allocate> bool save_state_to(Allocate &&allocate) {
+        const Lock held = lock();
         const std::size_t size = state_size();
         if (size == 0) {
             return false;
@@ -77,9 +95,18 @@ public:
     // What the loaded core says of itself; false without a core.
     bool core_info(CoreInfo &info) const;
 
-    bool is_core_loaded() const { return core_loaded_; }
-    bool is_game_loaded() const { return game_loaded_; }
-    const std::string &last_error() const { return last_error_; }
+    bool is_core_loaded() const {
+        const Lock held = lock();
+        return core_loaded_;
+    }
+    bool is_game_loaded() const {
+        const Lock held = lock();
+        return game_loaded_;
+    }
+    std::string last_error() const {
+        const Lock held = lock();
+        return last_error_;
+    }
     double fps() const;
     double sample_rate() const;
     // Display aspect of the current or last game; 0 when unknown.
@@ -88,13 +115,18 @@ public:
     // Takes up to `max_frames` of the oldest queued audio frames (none when
     // `max_frames` is not positive), handing each to `sink(index, frame)`.
     template <typename Sink> std::size_t pop_audio_frames(std::int32_t max_frames, Sink &&sink) {
+        const Lock held = lock();
         if (max_frames <= 0) {
             return 0;
         }
         return audio_frames_.pop(static_cast<std::size_t>(max_frames), sink);
     }
-    std::size_t queued_audio_frames() const { return audio_frames_.size(); }
+    std::size_t queued_audio_frames() const {
+        const Lock held = lock();
+        return audio_frames_.size();
+    }
 
+    // Hold lock() while using the store where other threads may call.
     OptionsStore &options() { return options_; }
     const OptionsStore &options() const { return options_; }
 
@@ -112,8 +144,10 @@ public:
     const std::string &rom_path() const { return rom_path_; }
     const CoreApi &core_api() const { return core_api_; }
     bool holds_library() const { return core_module_ != nullptr; }
+    LibraryHandle library() const { return core_module_; }
 
 private:
+    bool open_core_module(const std::string &path);
     void close_core_module();
     void drop_frame();
     void release_rom_data();
@@ -125,7 +159,13 @@ private:
     bool serialize_state(std::uint8_t *data, std::size_t size);
     MemoryView memory_region(std::int32_t region) const;
 
+    mutable std::recursive_mutex mutex_;
     LibraryHandle core_module_ = nullptr;
+    // A private copy of a library another player holds, where it must be
+    // removed after unloading; empty otherwise.
+    std::string core_copy_;
+    // The callbacks that reach this player; held while a library is.
+    const CoreCallbacks *callbacks_ = nullptr;
     CoreApi core_api_;
     void (*set_controller_port_device_)(unsigned, unsigned) = nullptr;
     bool core_loaded_ = false;

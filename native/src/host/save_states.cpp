@@ -23,6 +23,7 @@ bool Player::serialize_state(std::uint8_t *data, std::size_t size) {
 }
 
 bool Player::save_state(const std::string &path) {
+    const Lock held = lock();
     ByteBuffer state;
     const bool serialized = save_state_to(
         [&state](std::size_t size) { return state.allocate(size) ? state.data() : nullptr; });
@@ -30,6 +31,7 @@ bool Player::save_state(const std::string &path) {
 }
 
 bool Player::load_state(const std::string &path) {
+    const Lock held = lock();
     if (!game_loaded_ || core_api_.retro_unserialize == nullptr || CoreCall::under_way()) {
         return false;
     }
@@ -41,6 +43,7 @@ bool Player::load_state(const std::string &path) {
 }
 
 bool Player::load_state_from(const std::uint8_t *data, std::size_t size) {
+    const Lock held = lock();
     if (!game_loaded_ || core_api_.retro_unserialize == nullptr || data == nullptr || size == 0 ||
         CoreCall::under_way()) {
         return false;

@@ -2,8 +2,11 @@
 
 #include <godot_cpp/classes/image.hpp>
 #include <godot_cpp/classes/image_texture.hpp>
+#include <godot_cpp/classes/thread.hpp>
 #include <godot_cpp/godot.hpp>
 #include <godot_cpp/variant/string.hpp>
+
+#include <thread>
 
 namespace godot {
 namespace stand_in {
@@ -214,5 +217,11 @@ void ImageTexture::update(const Ref<Image> &p_image) {
         handler();
     }
 }
+
+namespace {
+const std::thread::id main_thread = std::this_thread::get_id();
+} // namespace
+
+bool Thread::is_main_thread() { return std::this_thread::get_id() == main_thread; }
 
 } // namespace godot

@@ -50,6 +50,18 @@ TEST(Windows, ACoreLoadsWithTheDllsBesideItOnly) {
     ASSERT_TRUE(CopyFileW(wide(fake_core_path("helper/fake_core_helper")).c_str(),
                           wide(cores + "/fake_core_helper.dll").c_str(), TRUE));
     ASSERT_TRUE(player.load_core(core)) << player.last_error();
+    // A second player runs a copy of its own, which finds the DLL beside the
+    // original; the copy goes once it is unloaded.
+    Player second;
+    ASSERT_TRUE(second.load_core(core)) << second.last_error();
+    fake_core_of(player).serialize_size = 99;
+    EXPECT_EQ(fake_core_of(second).serialize_size, 16u);
+    second.unload_core();
+    const std::string prefix = std::to_string(GetCurrentProcessId()) + "-";
+    for (const std::string &name :
+         directory_entries(utf8_of(std::filesystem::temp_directory_path() / "tovarune-cores"))) {
+        EXPECT_NE(name.rfind(prefix, 0), 0u) << name;
+    }
 }
 
 TEST(Windows, SavesLiveDeeperThan300CharactersAndAFileHeldOpenIsKept) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace tovarune::testing {
 namespace {
@@ -101,28 +102,6 @@ TEST_P(RealCore, ShowsTheRomAnswersTheJoypadAndOptionsSoundsAtItsRateAndReplaysA
     EXPECT_TRUE(pictures[0] == pictures[1] && pictures[1] == pictures[2]);
 }
 
-// A core keeps its state in globals: a second player of its library, by any
-// path, is refused until the first one lets the core go.
-TEST_P(RealCore, ASecondPlayerOfTheSameLibraryWaitsForTheFirst) {
-    const std::string link = dir.path("core liga\xC3\xA7\xC3\xA3o.so");
-    std::filesystem::create_symlink(path_of(core), path_of(link));
-    LibretroPlayer second;
-    for (const std::string &path : {core, link}) {
-        EXPECT_FALSE(second.load_core(text(path)));
-        EXPECT_EQ(second.get_last_error(),
-                  text("Nao foi possivel carregar o core Libretro: " + path));
-        run(2);
-        EXPECT_EQ(probe(), c.released);
-    }
-    player.unload_core();
-    second.set_paths(text(dir.path("system")), text(dir.path("saves")));
-    ASSERT_TRUE(second.load_core(text(link)) && second.load_game(text(rom)));
-    for (int i = 0; i < c.startup_frames; ++i) {
-        second.run_frame();
-    }
-    EXPECT_EQ(probe(&second), c.released);
-}
-
 TEST_P(RealCore, BatteryRamCarriesProgressAcrossRunsAndCoreLoads) {
     run(30);
     run(2, true);
@@ -170,6 +149,83 @@ TEST_P(ScriptsSeeIntoRealCores, AspectMemoryAndASecondPad) {
 INSTANTIATE_TEST_SUITE_P(Debian, ScriptsSeeIntoRealCores,
                          ::testing::Values(consoles[0], consoles[3]),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// Eight consoles at once, three of them twice on one core file, each with its
+// own buttons: interleaved on one thread, then each on a thread of its own,
+// every one ends exactly as it does when it plays alone.
+TEST(ManyRealCores, EightConsolesPlayAsEachDoesAlone) {
+    constexpr int frames = 150;
+    const int which[] = {0, 1, 2, 3, 4, 0, 1, 2};
+    for (const int i : which) {
+        const std::string library = std::string(LIBRETRO_CORE_DIR) + "/" + consoles[i].library;
+        if (!file_exists(library + SHARED_LIBRARY_SUFFIX)) {
+            GTEST_SKIP() << library << " is missing: install " << consoles[i].package;
+        }
+    }
+    TempDir dir;
+    struct Result {
+        Bytes picture, system_ram, save_ram;
+        bool operator==(const Result &o) const {
+            return picture == o.picture && system_ram == o.system_ram && save_ram == o.save_ram;
+        }
+    };
+    const auto start = [&](LibretroPlayer &player, int n, const std::string &run) {
+        const Console &c = consoles[which[n]];
+        const std::string saves = dir.path(run + std::to_string(n));
+        player.set_paths(text(dir.path("system")), text(saves));
+        return player.load_core(text(std::string(LIBRETRO_CORE_DIR) + "/" + c.library +
+                                     SHARED_LIBRARY_SUFFIX)) &&
+               player.load_game(text(std::string(ROM_DIR) + "/" + c.rom));
+    };
+    const auto step = [](LibretroPlayer &player, int n, int frame) {
+        player.set_button(RETRO_DEVICE_ID_JOYPAD_A, (frame / (5 + n)) % 2 == 1);
+        player.run_frame();
+        player.pop_audio_frames(1 << 20);
+    };
+    const auto result = [](LibretroPlayer &player) {
+        const godot::Ref<godot::ImageTexture> texture = player.get_video_texture();
+        return Result{
+            texture.is_valid() ? bytes(texture->pixels()) : Bytes{},
+            bytes(player.read_memory(RETRO_MEMORY_SYSTEM_RAM, 0, player.get_memory_size(2))),
+            bytes(player.read_memory(RETRO_MEMORY_SAVE_RAM, 0, player.get_memory_size(0)))};
+    };
+    std::vector<Result> alone;
+    for (int n = 0; n < 8; ++n) {
+        LibretroPlayer player;
+        ASSERT_TRUE(start(player, n, "alone")) << player.get_last_error().utf8().get_data();
+        for (int frame = 0; frame < frames; ++frame) {
+            step(player, n, frame);
+        }
+        alone.push_back(result(player));
+        ASSERT_FALSE(alone.back().picture.empty());
+    }
+    for (const bool threads : {false, true}) {
+        LibretroPlayer players[8];
+        for (int n = 0; n < 8; ++n) {
+            ASSERT_TRUE(start(players[n], n, threads ? "threads" : "together"));
+        }
+        std::vector<std::thread> running;
+        for (int frame = 0; frame < frames && !threads; ++frame) {
+            for (int n = 0; n < 8; ++n) {
+                step(players[n], n, frame);
+            }
+        }
+        for (int n = 0; n < 8 && threads; ++n) {
+            running.emplace_back([&, n] {
+                for (int frame = 0; frame < frames; ++frame) {
+                    step(players[n], n, frame);
+                }
+            });
+        }
+        for (std::thread &thread : running) {
+            thread.join();
+        }
+        for (int n = 0; n < 8; ++n) {
+            EXPECT_TRUE(result(players[n]) == alone[n])
+                << consoles[which[n]].name << " " << threads;
+        }
+    }
+}
 
 } // namespace
 } // namespace tovarune::testing

@@ -149,6 +149,11 @@ std::vector<std::string> FakeCore::calls() const {
     return std::vector<std::string>(control_->calls, control_->calls + control_->call_count);
 }
 
+FakeCoreControl &fake_core_of(const Player &player) {
+    using Get = FakeCoreControl *(*)();
+    return *reinterpret_cast<Get>(find_symbol(player.library(), "fake_core_control"))();
+}
+
 void RecordingSink::present_frame(const VideoFrame &frame) {
     last_frame = frame;
     last_rgba.assign(rgba_size(frame.width, frame.height), 0);

@@ -92,6 +92,9 @@ private:
     static FakeCoreControl *current_;
 };
 
+// The knobs of the fake core library a player runs: a private copy has its own.
+FakeCoreControl &fake_core_of(const Player &player);
+
 // Records what the host hands a frame consumer.
 class RecordingSink : public FrameSink {
 public:

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <libretro.h>
+
+#include <cstddef>
+
+namespace tovarune {
+
+class Player;
+
+// The functions a core is given to call back. They carry no context, so each
+// player with a core holds a slot: a set of functions that reach that player
+// alone, whichever thread the core calls them on.
+struct CoreCallbacks {
+    retro_environment_t environment;
+    retro_video_refresh_t video_refresh;
+    retro_audio_sample_t audio_sample;
+    retro_audio_sample_batch_t audio_sample_batch;
+    retro_input_poll_t input_poll;
+    retro_input_state_t input_state;
+};
+
+// How many players can have a core loaded at once.
+inline constexpr std::size_t callback_slot_count = 16;
+
+// Takes a free slot for `player`; null when every slot is taken.
+const CoreCallbacks *claim_callback_slot(Player &player);
+
+// From now on the slot's functions reach nobody (they do nothing, or answer 0
+// or false). A slot whose core may still be on a stack cannot be reused: a
+// later player would get that core's calls.
+void release_callback_slot(const CoreCallbacks *slot, bool reusable);
+
+} // namespace tovarune
