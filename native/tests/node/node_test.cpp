@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <thread>
 
 using godot::String;
 using tovarune::LibretroPlayer;
@@ -216,6 +217,8 @@ TEST_F(Node, NothingLetsTheCoreGoWhileItRunsAndTextureHandlersRunAfterIt) {
         core->video_refresh(words.data(), 4, 2, 8);
         EXPECT_FALSE(node->load_core(text(core.path())) || node->load_game(text(rom)) ||
                      node->save_state(text(dir.path("state"))) || node->load_state(text(rom)));
+        EXPECT_EQ(node->get_last_error(),
+                  String("Nao e possivel carregar enquanto o core esta em execucao."));
         node->reset_game();
         node->run_frame();
         node->unload_game();
@@ -231,13 +234,18 @@ TEST_F(Node, NothingLetsTheCoreGoWhileItRunsAndTextureHandlersRunAfterIt) {
     node->run_frame();
     core->hook = nullptr;
     EXPECT_EQ(core.calls(), std::vector<std::string>{"retro_run"});
+    // Run on another thread, the picture waits for the main thread to ask.
+    std::thread([&] { node->run_frame(); }).join();
+    EXPECT_EQ(shown->updates(), 1);
+    EXPECT_EQ(node->get_video_texture(), shown);
+    EXPECT_EQ(shown->updates(), 2);
     // Woken by the texture once the core has returned, a script may let it go.
     stand_in::texture_changed() = [&] { node->unload_core(); };
     words[0] = 0x001F; // blue
     node->run_frame();
     EXPECT_FALSE(node->is_core_loaded());
     EXPECT_TRUE(node->get_video_texture().is_null());
-    EXPECT_EQ(shown->updates(), 2);
+    EXPECT_EQ(shown->updates(), 3);
     EXPECT_EQ(shown->pixels()[2], 255);
 }
 
