@@ -121,7 +121,7 @@ bool killed_in_the_middle(const std::function<void()> &write) {
     return WIFSIGNALED(status);
 }
 
-int directory_syncs = 0;
+std::atomic<int> directory_syncs{0};
 #endif
 
 FakeCoreControl *FakeCore::current_ = nullptr;

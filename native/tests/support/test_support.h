@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -63,7 +64,7 @@ bool killed_in_the_middle(const std::function<void()> &write);
 
 // How many times a directory was synced to disk: counted by an fsync of the
 // test programs' own, which stands in for the C library's.
-extern int directory_syncs;
+extern std::atomic<int> directory_syncs;
 #endif
 
 // Keeps the fake core library loaded for the whole test, so its knobs and log
