@@ -1,7 +1,10 @@
 #include "file_io.h"
 #include "native_path.h"
+#include "processes.h"
 #include "regular_file.h"
 
+#include <atomic>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -9,10 +12,12 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,31 +44,58 @@ bool flush_to_disk(std::FILE *file) {
 #endif
 }
 
-// The temporary file of a target has one fixed name, so a write cut short by a
-// crash leaves at most one behind, and the next write of the target reuses it.
-// A name near the file system's limit (255, counted in UTF-8 bytes, which is
-// also the stricter count for Windows names under Wine) keeps its start and
-// ends in a hash of the whole name instead, which keeps it unique.
-fs::path temporary_for(const fs::path &target) {
-    constexpr std::size_t name_limit = 255;
-    const std::string suffix = ".tovarune-tmp";
-    const std::string name = target.filename().u8string();
-    if (name.size() + suffix.size() <= name_limit) {
-        return target.parent_path() / fs::u8path(name + suffix);
+// Each write has a temporary file of its own, named after the target and the
+// writer (process id and a count of this process's writes), so that writers of
+// one file never take each other's. A name near the file system's limit (255,
+// counted in UTF-8 bytes, which is also the stricter count for Windows names
+// under Wine) keeps its start and a hash of the whole name instead.
+constexpr std::size_t name_limit = 255;
+const std::string suffix = ".tovarune-tmp";
+constexpr std::size_t pid_digits = 8, tag_size = 1 + pid_digits + 1 + 8; // ".pid-count"
+const std::size_t tail_size = tag_size + suffix.size();
+std::atomic<std::uint32_t> writes_begun{0};
+
+void append_hex(std::string &text, std::uint64_t value, int digits) {
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+        text += "0123456789abcdef"[(value >> shift) & 0xF];
+    }
+}
+
+// The part of a temporary name that comes from the target's name.
+std::string temporary_stem(const std::string &name) {
+    if (name.size() + tail_size <= name_limit) {
+        return name;
     }
     std::uint64_t hash = 14695981039346656037u; // FNV-1a
     for (const char byte : name) {
         hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211u;
     }
-    std::string tag = "~";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        tag += "0123456789abcdef"[(hash >> shift) & 0xF];
-    }
-    std::size_t keep = name_limit - tag.size() - suffix.size();
+    std::size_t keep = name_limit - 17 - tail_size; // 17: "~" and the hash
     while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
         --keep; // not in the middle of a character
     }
-    return target.parent_path() / fs::u8path(name.substr(0, keep) + tag + suffix);
+    std::string stem = name.substr(0, keep) + "~";
+    append_hex(stem, hash, 16);
+    return stem;
+}
+
+fs::path temporary_for(const fs::path &target, const std::string &stem, std::uint32_t pid) {
+    std::string name = stem + ".";
+    append_hex(name, pid, pid_digits);
+    name += "-";
+    append_hex(name, writes_begun.fetch_add(1), 8);
+    return target.parent_path() / fs::u8path(name + suffix);
+}
+
+// The process that wrote a temporary file of the stem's target, if it is one.
+bool writer_of(const std::string &name, const std::string &stem, std::uint32_t &pid) {
+    if (name.size() != stem.size() + tail_size || name.compare(0, stem.size(), stem) != 0 ||
+        name[stem.size()] != '.' ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return false;
+    }
+    const char *digits = name.data() + stem.size() + 1;
+    return std::from_chars(digits, digits + pid_digits, pid, 16).ptr == digits + pid_digits;
 }
 
 #ifdef _WIN32
@@ -76,11 +108,53 @@ bool replaceable(const fs::path &target) {
     return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-File create_temporary(const fs::path &path) { return File(_wfopen(path.c_str(), L"wb")); }
+// CREATE_NEW: a name that is taken is another writer's, never reused.
+File create_temporary(const fs::path &path) {
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    File file(_fdopen(fd, "wb"));
+    if (!file) {
+        _close(fd);
+    }
+    return file;
+}
 
+template <typename Visit> void each_name(const fs::path &directory, Visit visit) {
+    WIN32_FIND_DATAW found;
+    const fs::path pattern = directory.empty() ? fs::path(L"*") : directory / L"*";
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        visit(fs::path(found.cFileName).u8string());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// Another writer's rename over the same target, or a reader that does not
+// share deletion, denies access for a moment; so a denied rename is retried
+// for a while before the write fails.
 bool rename_over(const fs::path &from, const fs::path &to) {
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    for (int tries = 1;; ++tries) {
+        if (MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || tries == 50) {
+            return false;
+        }
+        Sleep(1);
+    }
 }
 
 void remove_file(const fs::path &path) { DeleteFileW(path.c_str()); }
@@ -112,17 +186,20 @@ bool make_directories(const std::wstring &path) {
 #else
 
 // Writing through a symbolic link replaces the file it ends at, beside which
-// the temporary file goes, and keeps the link itself.
+// the temporary file goes, and keeps the link itself. Like the system, it
+// follows at most 40 links; more, or a loop, fail the write.
 fs::path final_target(fs::path path) {
-    for (int links = 0; links < 40; ++links) {
+    for (int links = 0;; ++links) {
         std::error_code ec;
         const fs::path next = fs::read_symlink(path, ec);
         if (ec) {
             return path;
         }
+        if (links == 40) {
+            return {};
+        }
         path = next.is_absolute() ? next : path.parent_path() / next;
     }
-    return {}; // a loop of links
 }
 
 // Only a regular file is replaced, never a pipe, a device or a directory.
@@ -131,10 +208,9 @@ bool replaceable(const fs::path &target) {
     return stat(target.c_str(), &status) == 0 ? S_ISREG(status.st_mode) : errno == ENOENT;
 }
 
-// Whatever a crash left under the temporary name goes first, so that the
-// new file never writes through a link or into a pipe found there.
+// O_EXCL: a name that is taken is another writer's, never reused, and the new
+// file never writes through a link or into a pipe found there.
 File create_temporary(const fs::path &path) {
-    unlink(path.c_str());
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         return nullptr;
@@ -164,7 +240,29 @@ bool rename_over(const fs::path &from, const fs::path &to) {
 
 void remove_file(const fs::path &path) { unlink(path.c_str()); }
 
+template <typename Visit> void each_name(const fs::path &directory, Visit visit) {
+    DIR *const opened = opendir(directory.empty() ? "." : directory.c_str());
+    if (opened == nullptr) {
+        return;
+    }
+    while (const dirent *entry = readdir(opened)) {
+        visit(std::string(entry->d_name));
+    }
+    closedir(opened);
+}
+
 #endif
+
+// A write cut short by a crash leaves its temporary file behind; the next
+// write of the target removes those whose writer is gone, and only those.
+void remove_leftovers(const fs::path &directory, const std::string &stem) {
+    each_name(directory, [&](const std::string &name) {
+        std::uint32_t pid = 0;
+        if (writer_of(name, stem, pid) && process_has_ended(pid)) {
+            remove_file(directory / fs::u8path(name));
+        }
+    });
+}
 
 } // namespace
 
@@ -199,7 +297,9 @@ bool write_file_atomically(const std::string &path, const void *data, std::size_
     if (target.empty() || !replaceable(target)) {
         return false;
     }
-    const fs::path temporary = temporary_for(target);
+    const std::string stem = temporary_stem(target.filename().u8string());
+    remove_leftovers(target.parent_path(), stem);
+    const fs::path temporary = temporary_for(target, stem, current_process_id());
     File file = create_temporary(temporary);
     if (!file) {
         return false;

@@ -24,7 +24,10 @@ ReadResult read_file_into(const std::string &path, void *buffer, std::size_t siz
 
 // Replaces the file with `size` bytes: they go to a temporary file beside it,
 // which is flushed and renamed over the target only when every byte is out.
-// On failure the old file is untouched and no temporary file stays behind.
+// Each write has a temporary file of its own, so concurrent writers of one
+// file (threads or processes) never take each other's: the last rename wins.
+// On failure the old file is untouched and no temporary file stays behind;
+// those a crash left are removed by the next write of the target.
 bool write_file_atomically(const std::string &path, const void *data, std::size_t size);
 
 // Creates the directory and every missing parent; an existing one is fine.

@@ -6,9 +6,11 @@
 #include "test_support.h"
 
 #include <chrono>
+#include <thread>
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -127,37 +129,67 @@ TEST(AtomicWrites, ReplaceWhatLinksEndAtKeepTheLinksAndSyncTheDirectory) {
     write_bytes(dir.path("real/a"), {9});
     const std::string links[][3] = {{"relative", "real/a", "real/a"},
                                     {"chain", "relative", "real/a"},
-                                    {"dangling", dir.path("real/b"), "real/b"}};
+                                    {"dangling", dir.path("real/b"), "real/b"},
+                                    {"40", "39", "real/a"},  // as many links as the system follows
+                                    {"41", "40", "real/a"}}; // one more: refused, 40's kept
+    // "n" is a chain of n links.
+    for (int n = 3; n < 40; ++n) {
+        fs::create_symlink(n == 3 ? "chain" : std::to_string(n - 1), dir.path(std::to_string(n)));
+    }
     const int syncs = directory_syncs;
     for (const auto &[link, target, file] : links) {
         fs::create_symlink(target, dir.path(link));
         const Bytes data{1, static_cast<std::uint8_t>(link[0])};
-        ASSERT_TRUE(write_file_atomically(dir.path(link), data.data(), 2)) << link;
+        ASSERT_EQ(write_file_atomically(dir.path(link), data.data(), 2), link != "41") << link;
         EXPECT_EQ(fs::read_symlink(dir.path(link)), target);
         EXPECT_EQ(read_bytes(dir.path(file)), data);
     }
     EXPECT_EQ(directory_entries(dir.path("real")).size(), 2u);
-    EXPECT_EQ(directory_syncs - syncs, 3); // each rename made durable
+    EXPECT_EQ(directory_syncs - syncs, 4); // each rename made durable
 }
 #endif
 
-TEST(AtomicWrites, NamesAtTheLimitSaveAndACrashLeavesOneTemporaryForTheNextWrite) {
+// Writers of one file, crashed or at once (threads and processes), never take
+// each other's temporary file.
+TEST(AtomicWrites, NamesAtTheLimitSaveAndNoWriterTakesAnothersTemporary) {
     std::string accented; // 127 "é", 254 bytes in UTF-8
     for (int i = 0; i < 127; ++i) {
         accented += "\xC3\xA9";
     }
-    const Bytes data(100000, 0x5a);
-    for (const std::string &name : {std::string("state"), std::string(255, 'n'), accented}) {
+    for (const std::string &name :
+         {std::string("state"), std::string(240, 'n'), std::string(255, 'n'), accented}) {
         TempDir dir;
         const std::string path = dir.path(name);
-        const auto write = [&] { return write_file_atomically(path, data.data(), data.size()); };
+        const auto write = [&](std::uint8_t fill, int times) { // true when every write is
+            const Bytes data(100000, fill);
+            bool all = true;
+            while (times-- > 0) {
+                all = write_file_atomically(path, data.data(), data.size()) && all;
+            }
+            return all;
+        };
 #ifndef _WIN32
-        EXPECT_TRUE(killed_in_the_middle(write) && killed_in_the_middle(write)) << name.size();
+        const auto crash = [&] { write(1, 1); };
+        EXPECT_TRUE(killed_in_the_middle(crash) && killed_in_the_middle(crash)) << name.size();
         EXPECT_EQ(directory_entries(dir.path()).size(), 1u) << name.size();
+        const pid_t child = fork();
+        if (child == 0) {
+            _exit(write(3, 50) ? 0 : 1);
+        }
 #endif
-        ASSERT_TRUE(write()) << name.size();
+        bool other = false;
+        std::thread thread([&] { other = write(2, 50); });
+        const bool mine = write(1, 50);
+        thread.join();
+        EXPECT_TRUE(mine && other) << name.size();
+#ifndef _WIN32
+        int status = -1;
+        EXPECT_TRUE(waitpid(child, &status, 0) == child && status == 0) << name.size();
+#endif
         EXPECT_EQ(directory_entries(dir.path()), Strings{name});
-        EXPECT_EQ(read_bytes(path), data);
+        const Bytes last = read_bytes(path); // one writer's, whole
+        EXPECT_TRUE(last == Bytes(100000, 1) || last == Bytes(100000, 2) ||
+                    last == Bytes(100000, 3));
     }
 }
 
