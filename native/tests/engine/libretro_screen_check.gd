@@ -72,29 +72,45 @@ func _initialize() -> void:
 	Input.action_release(LibretroScreen.REWIND_ACTION)
 	check("rewind steps back", counters[0] > counters[1] and counters[1] - counters[2] == 6, counters)
 
+	# Three screens at once, two of them on one core file, one running on a worker thread.
 	var viewport := SubViewport.new()
 	viewport.size = Vector2i(320, 288)
 	root.add_child(viewport)
 	var inside := screen_for(args["--core"], args["--rom"], "user://check/inside")
+	inside.run_on_worker_thread = true
 	viewport.add_child(inside)
-	inside.advance(frame)
-	check("in a SubViewport, takes over", inside.get_picture_rect() == Rect2(0, 0, 320, 288)
-		and not screen.is_playing() and viewport.get_texture() != null, inside.get_picture_rect())
-	viewport.free()
-
+	inside.advance(frame * 4) # past the boot, on the worker thread
+	var speaker := AudioStreamPlayer3D.new()
+	root.add_child(speaker)
 	var nes := screen_for(args["--nes-core"], args["--nes-rom"], "user://check/nes")
+	nes.audio_player = speaker
 	root.add_child(nes)
 	nes.set_anchors_preset(Control.PRESET_TOP_LEFT)
 	nes.size = Vector2(600, 500)
+	inside.advance(0.0) # waits for those frames, starting none
+	var counts := [counter(screen), counter(inside)]
+	var ran := [0, 0]
 	Input.action_press(&"tovarune_p2_a")
-	nes.advance(frame * 4)
+	for _tick in 4:
+		ran[0] += screen.advance(frame)
+		ran[1] += inside.advance(frame)
+		nes.advance(frame)
 	Input.action_release(&"tovarune_p2_a")
+	inside.advance(0.0)
+	counts = [counter(screen) - counts[0], counter(inside) - counts[1], ran]
+	check("screens play at once", counts == [4, 4, [4, 4]] and nes.is_playing()
+		and inside.get_picture_rect() == Rect2(0, 0, 320, 288) and viewport.get_texture() != null, counts)
 	var rect := nes.get_picture_rect()
 	check("picture at the game's aspect", is_equal_approx(rect.size.x / rect.size.y, 64.0 / 49.0), rect)
 	check("second player", nes.player.read_memory(0, 4, 1) == PackedByteArray([0x80]))
+	var generator := speaker.stream as AudioStreamGenerator
+	check("sound through the audio player given", speaker.playing and generator != null
+		and is_equal_approx(generator.mix_rate, nes.player.get_sample_rate()))
+	inside.advance(frame)
+	viewport.free() # with a frame under way on the worker thread
 	nes.free()
+	speaker.free()
 
-	screen.load_game()
 	Input.action_press(&"tovarune_a")
 	screen.advance(frame * 3)
 	screen.free()
