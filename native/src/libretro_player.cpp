@@ -104,8 +104,7 @@ double LibretroPlayer::get_fps() const { return player_.fps(); }
 double LibretroPlayer::get_sample_rate() const { return player_.sample_rate(); }
 
 Ref<ImageTexture> LibretroPlayer::get_video_texture() const {
-    video_texture_.show_pending_frame();
-    return video_texture_.texture();
+    return video_texture_.show_pending_frame();
 }
 
 PackedVector2Array LibretroPlayer::pop_audio_frames(int32_t p_max_frames) {
@@ -255,23 +254,18 @@ void LibretroPlayer::TextureSink::drop_frame() {
     drop_pending_ = true;
 }
 
-Ref<ImageTexture> LibretroPlayer::TextureSink::texture() const {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return texture_;
-}
-
-void LibretroPlayer::TextureSink::show_pending_frame() {
+Ref<ImageTexture> LibretroPlayer::TextureSink::show_pending_frame() {
+    std::unique_lock<std::mutex> lock(mutex_);
     // A call refused inside a core call must not wake scripts either.
     if (CoreCall::under_way() || !godot::Thread::is_main_thread()) {
-        return;
+        return texture_;
     }
-    std::unique_lock<std::mutex> lock(mutex_);
     if (drop_pending_) {
         drop_pending_ = false;
         texture_.unref();
     }
     if (pending_width_ == 0) {
-        return;
+        return texture_;
     }
     const int32_t width = pending_width_;
     const int32_t height = pending_height_;
@@ -291,6 +285,7 @@ void LibretroPlayer::TextureSink::show_pending_frame() {
         lock.lock();
         texture_ = shown;
     }
+    return shown;
 }
 
 void LibretroPlayer::_bind_methods() {

@@ -72,10 +72,10 @@ private:
         void present_frame(const VideoFrame &frame) override;
         void drop_frame() override;
         // On the main thread, outside any core call: hands the last converted
-        // frame (or the end of the picture) to the texture. Touches nothing of
-        // the node after the engine call, which may free it.
-        void show_pending_frame();
-        godot::Ref<godot::ImageTexture> texture() const;
+        // frame (or the end of the picture) to the texture, and returns the
+        // texture. Touches nothing of the node after the engine call, which may
+        // free it.
+        godot::Ref<godot::ImageTexture> show_pending_frame();
 
     private:
         // The thread that runs the core hands frames to the main thread.
