@@ -21,9 +21,10 @@ extends Control
 ## The screen fills its parent; inside a [SubViewport] it fills the viewport, whose
 ## [ViewportTexture] can cover a 3D screen.
 ## [br][br]
-## [b]One screen plays at a time:[/b] a core calls back to the player that loaded a core last, so a
-## screen that loads a game first stops the one that was playing (its battery save is written).
-## Everything runs on the main thread, in [method Node._process].
+## Every screen plays its own game, so several can play at once (up to 16 with a game loaded), even
+## on the same core file. The frames run in [method Node._process] on the main thread, or on the
+## [WorkerThreadPool] with [member run_on_worker_thread]; the sound plays from the screen, or from
+## [member audio_player] (a cabinet in a 3D room, say).
 
 ## Emitted when [method load_game] has loaded the core and the game.
 signal game_loaded
@@ -79,21 +80,36 @@ const AUDIO_BUFFER_SECONDS := 0.1
 @export_range(0.0, 30.0) var rewind_seconds := 5.0
 ## The colour around the picture.
 @export var background := Color.BLACK
-## The audio bus that plays the game's sound.
+## Runs the game's frames on the [WorkerThreadPool], so a slow core does not hold up the game's own
+## frame rate. Each tick starts a task for its frames; the next tick waits for it, then plays its
+## sound and shows its picture, one tick late. [method unload_game], [method save_state],
+## [method load_state] and leaving the tree wait for it too. A call to [member player] while the
+## task runs waits for the frame under way.
+@export var run_on_worker_thread := false
+## An [AudioStreamPlayer], [AudioStreamPlayer2D] or [AudioStreamPlayer3D] to play the game's sound
+## through instead of the screen's own player, so that a screen in a 3D room sounds from its place.
+## When the game loads, the screen gives it its stream and plays it, leaving its bus and other
+## settings as they are. Any other node, or none, leaves the sound to the screen's own player.
+@export var audio_player: Node
+## The audio bus of the screen's own player (not of [member audio_player]).
 @export var audio_bus := &"Master"
 
 ## The player that runs the core: for core options, reset and the rest of its methods.
 var player := LibretroPlayer.new()
 
-# The screen whose core the callbacks serve.
-static var _playing: LibretroScreen = null
-
-var _speaker := AudioStreamPlayer.new()
+var _own_speaker := AudioStreamPlayer.new()
+# The player the sound goes to while a game is loaded: _own_speaker or audio_player.
+var _speaker: Node = null
 var _playback: AudioStreamGeneratorPlayback = null
 var _frame_time := 1.0 / 60.0
 var _elapsed := 0.0
 var _snapshots: Array[PackedByteArray] = []
 var _frames_since_snapshot := 0
+# The WorkerThreadPool task running frames, or -1. While it runs, only it touches the player.
+var _task := -1
+# The picture last taken from the player, drawn while a task runs.
+var _texture: Texture2D = null
+var _aspect := 0.0
 
 
 func _init() -> void:
@@ -101,7 +117,7 @@ func _init() -> void:
 	texture_filter = TEXTURE_FILTER_NEAREST
 	mouse_filter = MOUSE_FILTER_IGNORE
 	add_child(player, false, INTERNAL_MODE_FRONT)
-	add_child(_speaker, false, INTERNAL_MODE_FRONT)
+	add_child(_own_speaker, false, INTERNAL_MODE_FRONT)
 
 
 func _ready() -> void:
@@ -118,9 +134,15 @@ func _exit_tree() -> void:
 	unload_game()
 
 
+func _notification(what: int) -> void:
+	# A task left running would call into a freed screen.
+	if what == NOTIFICATION_PREDELETE:
+		_wait_for_frames()
+
+
 func _draw() -> void:
 	draw_rect(Rect2(Vector2.ZERO, size), background)
-	var texture := player.get_video_texture()
+	var texture := _picture()
 	if texture != null:
 		draw_texture_rect(texture, get_picture_rect(), false)
 
@@ -139,19 +161,16 @@ static func add_input_actions() -> void:
 
 
 ## Loads the core at [member core_path] and the game at [member rom_path], after stopping whatever
-## this screen or another one was playing. Emits [signal game_loaded] and returns [code]true[/code],
+## this screen was playing. Emits [signal game_loaded] and returns [code]true[/code],
 ## or emits [signal load_failed] and returns [code]false[/code].
 func load_game() -> bool:
 	unload_game()
-	if is_instance_valid(_playing):
-		_playing.unload_game()
 	player.set_paths(_os_path(system_directory), _os_path(save_directory))
 	if not player.load_core(_os_path(core_path)) or not player.load_game(_os_path(rom_path)):
 		var message := player.get_last_error()
 		player.unload_core()
 		load_failed.emit(message)
 		return false
-	_playing = self
 	_frame_time = 1.0 / player.get_fps()
 	_elapsed = 0.0
 	_start_audio()
@@ -161,10 +180,11 @@ func load_game() -> bool:
 
 ## Writes the game's battery save and unloads the game and the core. Leaving the tree does it too.
 func unload_game() -> void:
-	if _playing == self:
-		_playing = null
+	_finish_frames()
 	player.unload_core()
-	_speaker.stop()
+	if is_instance_valid(_speaker):
+		_speaker.stop()
+	_speaker = null
 	_playback = null
 	_snapshots.clear()
 	queue_redraw()
@@ -172,13 +192,16 @@ func unload_game() -> void:
 
 ## Returns [code]true[/code] while a game is loaded.
 func is_playing() -> bool:
-	return player.is_game_loaded()
+	return _task != -1 or player.is_game_loaded()
 
 
 ## Runs the frames that [param delta] more seconds of play are worth at the core's frame rate (at
 ## most [constant MAX_CATCH_UP_FRAMES]), then queues their sound and shows the last picture. Returns
-## how many frames ran. [method Node._process] calls it; with processing off, call it yourself.
+## how many frames ran, or with [member run_on_worker_thread], how many it started on the worker
+## thread (after showing those of the call before). [method Node._process] calls it; with
+## processing off, call it yourself.
 func advance(delta: float) -> int:
+	_finish_frames()
 	if not player.is_game_loaded():
 		return 0
 	_elapsed += delta
@@ -189,11 +212,11 @@ func advance(delta: float) -> int:
 	_read_buttons()
 	if rewind_seconds > 0.0 and _pressed(REWIND_ACTION):
 		frames = _step_back()
-	for _frame in frames:
-		player.run_frame()
-		_keep_snapshot()
-	_feed_audio()
-	queue_redraw()
+	if run_on_worker_thread:
+		_task = WorkerThreadPool.add_task(_run_frames.bind(frames), false, "LibretroScreen frames")
+	else:
+		_run_frames(frames)
+		_show_frames()
 	return frames
 
 
@@ -201,19 +224,21 @@ func advance(delta: float) -> int:
 ## [code]<save_directory>/<ROM name>.state[/code]. Returns [code]false[/code] when no game is loaded
 ## or the file cannot be written.
 func save_state(path := "") -> bool:
+	_finish_frames()
 	return player.save_state(_state_path(path))
 
 
 ## Restores the game from a snapshot that [method save_state] wrote to [param path] (the same
 ## default). Returns [code]false[/code] when no game is loaded or the snapshot is missing or refused.
 func load_state(path := "") -> bool:
+	_finish_frames()
 	return player.load_state(_state_path(path))
 
 
 ## Returns where the picture goes inside the screen: as large as fits, centred, at the picture's
 ## proportions. Empty before the first frame.
 func get_picture_rect() -> Rect2:
-	var texture := player.get_video_texture()
+	var texture := _picture()
 	if texture == null:
 		return Rect2()
 	var picture := _picture_size(texture)
@@ -228,8 +253,43 @@ func get_picture_rect() -> Rect2:
 # own size (square pixels) when the core does not say.
 func _picture_size(texture: Texture2D) -> Vector2:
 	var frame := Vector2(texture.get_size())
-	var aspect := player.get_aspect_ratio()
-	return Vector2(frame.y * aspect, frame.y) if aspect > 0.0 else frame
+	return Vector2(frame.y * _aspect, frame.y) if _aspect > 0.0 else frame
+
+
+# The player's picture, or while a task runs, the one taken last.
+func _picture() -> Texture2D:
+	if _task == -1:
+		_texture = player.get_video_texture()
+		_aspect = player.get_aspect_ratio()
+	return _texture
+
+
+# On the worker thread with run_on_worker_thread: nothing else touches the player or the snapshots
+# until _wait_for_frames().
+func _run_frames(frames: int) -> void:
+	for _frame in frames:
+		player.run_frame()
+		_keep_snapshot()
+
+
+func _show_frames() -> void:
+	_feed_audio()
+	_picture() # now, while no task runs: the redraw may come after the next one has started
+	queue_redraw()
+
+
+# Returns true when there was a task to wait for.
+func _wait_for_frames() -> bool:
+	if _task == -1:
+		return false
+	WorkerThreadPool.wait_for_task_completion(_task)
+	_task = -1
+	return true
+
+
+func _finish_frames() -> void:
+	if _wait_for_frames():
+		_show_frames()
 
 
 func _read_buttons() -> void:
@@ -273,9 +333,13 @@ func _start_audio() -> void:
 	generator.mix_rate_mode = AudioStreamGenerator.MIX_RATE_CUSTOM
 	generator.mix_rate = player.get_sample_rate()
 	generator.buffer_length = AUDIO_BUFFER_SECONDS
+	_own_speaker.bus = audio_bus
+	_speaker = _own_speaker
+	if is_instance_valid(audio_player) and (audio_player is AudioStreamPlayer
+			or audio_player is AudioStreamPlayer2D or audio_player is AudioStreamPlayer3D):
+		_speaker = audio_player
 	_speaker.stream = generator
-	_speaker.bus = audio_bus
-	if is_inside_tree():
+	if _speaker.is_inside_tree():
 		_speaker.play()
 		_playback = _speaker.get_stream_playback() as AudioStreamGeneratorPlayback
 
