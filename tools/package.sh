@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes build/package/tovarune-<version>.zip: the addon as a Godot project
 # needs it (addons/tovarune/ with the .gdextension, the libraries that have
-# been built, the drop-in screen, the icon, the license and a short README).
+# been built, the drop-in screen, the editor plugin that ships cores with
+# exported games, the icon, the license and a short README).
 # The version is the one in VERSION. Libraries not built yet are named.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +15,7 @@ trap 'rm -rf "$stage"' EXIT
 
 mkdir -p "$stage/addons/tovarune/bin"
 cp "$addon/tovarune.gdextension" "$addon/libretro_screen.gd" "$addon/icon.svg" \
+  "$addon/plugin.cfg" "$addon/tovarune_plugin.gd" "$addon/core_export_plugin.gd" \
   "$addon/README.md" LICENSE "$stage/addons/tovarune/"
 
 # Every library the .gdextension lists, when it has been built.

@@ -35,6 +35,8 @@ status=0
 "${ctest_run[@]}" --test-dir build "$@" || status=1
 wait "$wine_boot" || true # a failed boot shows in the Windows run
 "${ctest_run[@]}" --test-dir build-windows "$@" || status=1
-# Only where GODOT_BIN names a Godot editor binary; otherwise it says it skipped.
+# Only where GODOT_BIN names a Godot editor binary (and, for the export,
+# GODOT_TEMPLATE_LINUX an export template); otherwise each says it skipped.
 tools/engine-check.sh || status=1
+tools/export-check.sh || status=1
 exit "$status"

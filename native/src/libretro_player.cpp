@@ -51,7 +51,10 @@ String to_engine(const std::string &bytes) {
 
 } // namespace
 
-LibretroPlayer::LibretroPlayer() { player_.set_frame_sink(&video_texture_); }
+LibretroPlayer::LibretroPlayer() {
+    player_.set_frame_sink(&video_texture_);
+    player_.set_engine_files(&files_);
+}
 
 // Unloading here, while every member is alive, writes the save RAM of a running
 // game and lets the core go before any field is released.

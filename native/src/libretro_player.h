@@ -1,5 +1,6 @@
 #pragma once
 
+#include "godot_files.h"
 #include "host/frame_sink.h"
 #include "host/player.h"
 
@@ -97,6 +98,7 @@ private:
     // unloads. Mutable: reading the texture on the main thread first shows
     // what another thread left pending.
     mutable TextureSink video_texture_;
+    GodotFiles files_;
     Player player_;
 };
 

@@ -1,6 +1,7 @@
 #include "core_call.h"
 #include "core_copies.h"
 #include "player.h"
+#include "resource_paths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -103,7 +104,7 @@ bool Player::open_core_module(const std::string &path) {
     if (callbacks_ == nullptr) {
         return false;
     }
-    core_module_ = open_library(path);
+    core_module_ = open_library(core_location(engine_files_, path));
     if (core_module_ != nullptr && is_held(core_module_)) {
         // Whatever path or link led to it, the loader handed back a module
         // that another player runs.

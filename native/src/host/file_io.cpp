@@ -1,4 +1,5 @@
 #include "file_io.h"
+#include "content_hash.h"
 #include "native_path.h"
 #include "processes.h"
 #include "regular_file.h"
@@ -66,17 +67,11 @@ std::string temporary_stem(const std::string &name) {
     if (name.size() + tail_size <= name_limit) {
         return name;
     }
-    std::uint64_t hash = 14695981039346656037u; // FNV-1a
-    for (const char byte : name) {
-        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211u;
-    }
     std::size_t keep = name_limit - 17 - tail_size; // 17: "~" and the hash
     while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
         --keep; // not in the middle of a character
     }
-    std::string stem = name.substr(0, keep) + "~";
-    append_hex(stem, hash, 16);
-    return stem;
+    return name.substr(0, keep) + "~" + content_hash(name.data(), name.size());
 }
 
 fs::path temporary_for(const fs::path &target, const std::string &stem, std::uint32_t pid) {
@@ -159,6 +154,8 @@ bool rename_over(const fs::path &from, const fs::path &to) {
 
 void remove_file(const fs::path &path) { DeleteFileW(path.c_str()); }
 
+void remove_directory(const fs::path &path) { RemoveDirectoryW(path.c_str()); }
+
 // std::filesystem asks msvcrt's stat about every level, and that refuses the
 // "\\?\" form of a path; so the levels are found and made here.
 bool make_directories(const std::wstring &path) {
@@ -239,6 +236,8 @@ bool rename_over(const fs::path &from, const fs::path &to) {
 }
 
 void remove_file(const fs::path &path) { unlink(path.c_str()); }
+
+void remove_directory(const fs::path &path) { rmdir(path.c_str()); }
 
 template <typename Visit> void each_name(const fs::path &directory, Visit visit) {
     DIR *const opened = opendir(directory.empty() ? "." : directory.c_str());
@@ -325,6 +324,33 @@ bool create_directories(const std::string &path) {
     fs::create_directories(native, ec);
     return !ec;
 #endif
+}
+
+std::vector<std::string> directory_names(const std::string &path) {
+    std::vector<std::string> names;
+    const fs::path native = native_path(path);
+    if (!native.empty()) {
+        each_name(native, [&names](const std::string &name) {
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        });
+    }
+    return names;
+}
+
+void remove_file(const std::string &path) {
+    const fs::path native = native_path(path);
+    if (!native.empty()) {
+        remove_file(native);
+    }
+}
+
+void remove_empty_directory(const std::string &path) {
+    const fs::path native = native_path(path);
+    if (!native.empty()) {
+        remove_directory(native);
+    }
 }
 
 } // namespace tovarune

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tovarune {
 
@@ -32,5 +33,12 @@ bool write_file_atomically(const std::string &path, const void *data, std::size_
 
 // Creates the directory and every missing parent; an existing one is fine.
 bool create_directories(const std::string &path);
+
+// The names in a directory, without "." and ".."; none when it cannot be read.
+std::vector<std::string> directory_names(const std::string &path);
+
+void remove_file(const std::string &path);
+// Only a directory that is empty goes.
+void remove_empty_directory(const std::string &path);
 
 } // namespace tovarune

@@ -1,6 +1,8 @@
 #include "core_call.h"
 #include "file_io.h"
 #include "player.h"
+#include "resource_paths.h"
+#include "unpacked_files.h"
 
 #include <cmath>
 
@@ -18,15 +20,16 @@ bool Player::load_game(const std::string &path) {
     }
     unload_game();
     rom_path_ = path;
+    const Location file = locate(engine_files_, path);
+    game_path_ = file.path;
 
     retro_system_info system_info{};
     call_core(core_api_.retro_get_system_info, &system_info);
 
-    retro_game_info game{};
-    game.path = rom_path_.c_str();
     release_rom_data();
-    if (!system_info.need_fullpath) {
-        const ReadResult read = read_file(rom_path_, rom_data_);
+    if (!system_info.need_fullpath || file.packed) {
+        const ReadResult read = file.packed ? engine_files_->read_packed(path, rom_data_)
+                                            : read_file(file.path, rom_data_);
         if (read == ReadResult::not_found || read == ReadResult::open_failed) {
             last_error_ = "Nao foi possivel abrir a ROM.";
             return false;
@@ -36,6 +39,20 @@ bool Player::load_game(const std::string &path) {
             last_error_ = "A ROM esta vazia ou nao pode ser lida.";
             return false;
         }
+    }
+    if (system_info.need_fullpath && file.packed) {
+        // A core that opens the game itself gets a copy of it on disk.
+        game_path_ = unpack_game(unpacked_directory() + "/games",
+                                 path.substr(path.find_last_of('/') + 1), rom_data_);
+        release_rom_data();
+        if (game_path_.empty()) {
+            last_error_ = "Nao foi possivel abrir a ROM.";
+            return false;
+        }
+    }
+    retro_game_info game{};
+    game.path = game_path_.c_str();
+    if (!system_info.need_fullpath) {
         game.data = rom_data_.data();
         game.size = rom_data_.size();
     }

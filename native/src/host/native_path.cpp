@@ -1,4 +1,5 @@
 #include "native_path.h"
+#include "resource_paths.h"
 
 #include <vector>
 
@@ -87,12 +88,17 @@ std::wstring utf8_to_wide(const std::string &utf8) {
 }
 
 std::filesystem::path native_path(const std::string &utf8) {
+    if (is_resource_path(utf8)) {
+        return {};
+    }
     return std::filesystem::path(utf8_to_wide(windows_extended_path(utf8)));
 }
 
 #else
 
-std::filesystem::path native_path(const std::string &utf8) { return std::filesystem::path(utf8); }
+std::filesystem::path native_path(const std::string &utf8) {
+    return is_resource_path(utf8) ? std::filesystem::path() : std::filesystem::path(utf8);
+}
 
 #endif
 

@@ -6,6 +6,7 @@
 namespace tovarune {
 
 // Host texts are UTF-8; this is the one place they become file-system paths.
+// An engine resource path (res://, user://) is none: it gives an empty path.
 // On Windows the narrow code page is not UTF-8, so the path is built from
 // UTF-16, and an absolute drive path takes its extended form (below). Text
 // that is not valid UTF-8 there gives an empty path, which every file

@@ -6,6 +6,7 @@
 #include "core_api.h"
 #include "core_info.h"
 #include "core_library.h"
+#include "engine_files.h"
 #include "frame_sink.h"
 #include "joypad.h"
 #include "memory_access.h"
@@ -42,6 +43,9 @@ public:
 
     // Where frames go; null sends them nowhere. Not owned.
     void set_frame_sink(FrameSink *sink) { frame_sink_ = sink; }
+    // How the engine's resource paths are found; null takes every path as the
+    // system's own. Not owned.
+    void set_engine_files(const EngineFiles *files) { engine_files_ = files; }
 
     // Keeps other threads out of this player for longer than one call, while
     // a caller works with what a call handed it (options, memory views).
@@ -154,6 +158,7 @@ private:
     void load_save_ram();
     void store_save_ram();
     void replace_path(std::unique_ptr<std::string> &field, const std::string &text);
+    std::string unpacked_directory() const;
     void connect_port(std::int32_t port);
     std::size_t state_size();
     bool serialize_state(std::uint8_t *data, std::size_t size);
@@ -177,6 +182,8 @@ private:
     unsigned connected_ports_ = 0;
     AudioQueue audio_frames_;
     std::string rom_path_;
+    // The game file as the core is told it: on disk, or a copy there.
+    std::string game_path_;
     // Held by pointer so that the text a core was handed keeps its address;
     // texts replaced while a core is loaded stay alive until it is unloaded.
     std::unique_ptr<std::string> system_path_ = std::make_unique<std::string>();
@@ -189,6 +196,7 @@ private:
     // rather than overwritten with whatever the save RAM holds at unload.
     std::string unreadable_save_ram_path_;
     FrameSink *frame_sink_ = nullptr;
+    const EngineFiles *engine_files_ = nullptr;
 };
 
 } // namespace tovarune

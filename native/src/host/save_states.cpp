@@ -2,6 +2,7 @@
 #include "core_call.h"
 #include "file_io.h"
 #include "player.h"
+#include "resource_paths.h"
 
 #include <cstring>
 
@@ -27,7 +28,9 @@ bool Player::save_state(const std::string &path) {
     ByteBuffer state;
     const bool serialized = save_state_to(
         [&state](std::size_t size) { return state.allocate(size) ? state.data() : nullptr; });
-    return serialized && write_file_atomically(path, state.data(), state.size());
+    // Never into a game's pack, which is read-only.
+    return serialized &&
+           write_file_atomically(locate(engine_files_, path).path, state.data(), state.size());
 }
 
 bool Player::load_state(const std::string &path) {
@@ -35,8 +38,11 @@ bool Player::load_state(const std::string &path) {
     if (!game_loaded_ || core_api_.retro_unserialize == nullptr || CoreCall::under_way()) {
         return false;
     }
+    const Location file = locate(engine_files_, path);
     ByteBuffer state;
-    if (read_file(path, state) != ReadResult::ok) {
+    const ReadResult read =
+        file.packed ? engine_files_->read_packed(path, state) : read_file(file.path, state);
+    if (read != ReadResult::ok) {
         return false;
     }
     return load_state_from(state.data(), state.size());

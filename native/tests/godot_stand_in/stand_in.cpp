@@ -1,11 +1,16 @@
 #include <stand_in.hpp>
 
+#include <godot_cpp/classes/dir_access.hpp>
+#include <godot_cpp/classes/file_access.hpp>
 #include <godot_cpp/classes/image.hpp>
 #include <godot_cpp/classes/image_texture.hpp>
+#include <godot_cpp/classes/os.hpp>
+#include <godot_cpp/classes/project_settings.hpp>
 #include <godot_cpp/classes/thread.hpp>
 #include <godot_cpp/godot.hpp>
 #include <godot_cpp/variant/string.hpp>
 
+#include <filesystem>
 #include <thread>
 
 namespace godot {
@@ -223,5 +228,108 @@ const std::thread::id main_thread = std::this_thread::get_id();
 } // namespace
 
 bool Thread::is_main_thread() { return std::this_thread::get_id() == main_thread; }
+
+std::string &stand_in::pack_directory() {
+    static std::string directory;
+    return directory;
+}
+
+std::string &stand_in::user_directory() {
+    static std::string directory;
+    return directory;
+}
+
+std::string &stand_in::executable_directory() {
+    static std::string directory;
+    return directory;
+}
+
+namespace {
+namespace fs = std::filesystem;
+
+std::string text(const String &p_string) { return p_string.utf8().get_data(); }
+
+// The stand-in pack's file for a res:// path; empty for any other path.
+fs::path in_pack(const String &p_path) {
+    const std::string path = text(p_path);
+    return path.rfind("res://", 0) == 0 ? fs::u8path(stand_in::pack_directory()) / path.substr(6)
+                                        : fs::path();
+}
+
+PackedStringArray entries(const String &p_path, bool p_directories) {
+    PackedStringArray names;
+    std::error_code ec;
+    for (const auto &entry : fs::directory_iterator(in_pack(p_path), ec)) {
+        if (entry.is_directory() == p_directories) {
+            names.push_back(String::utf8(entry.path().filename().u8string().c_str()));
+        }
+    }
+    return names;
+}
+} // namespace
+
+String String::path_join(const String &p_file) const { return *this + "/" + p_file; }
+
+String String::get_base_dir() const {
+    const std::string path = text(*this);
+    return String::utf8(path.substr(0, path.rfind('/')).c_str());
+}
+
+ProjectSettings *ProjectSettings::get_singleton() {
+    static ProjectSettings settings;
+    return &settings;
+}
+
+String ProjectSettings::globalize_path(const String &p_path) const {
+    const std::string path = text(p_path);
+    if (path.rfind("user://", 0) == 0) {
+        return String::utf8((stand_in::user_directory() + "/" + path.substr(7)).c_str());
+    }
+    return String::utf8(path.rfind("res://", 0) == 0 ? path.substr(6).c_str() : path.c_str());
+}
+
+OS *OS::get_singleton() {
+    static OS os;
+    return &os;
+}
+
+String OS::get_executable_path() const {
+    return String::utf8((stand_in::executable_directory() + "/game").c_str());
+}
+
+bool FileAccess::file_exists(const String &p_path) {
+    std::error_code ec;
+    return fs::is_regular_file(in_pack(p_path), ec);
+}
+
+Ref<FileAccess> FileAccess::open(const String &p_path, ModeFlags) {
+    Ref<FileAccess> file(new FileAccess);
+    file->in_.open(in_pack(p_path), std::ios::binary | std::ios::ate);
+    if (!file->in_) {
+        return Ref<FileAccess>();
+    }
+    file->length_ = static_cast<uint64_t>(file->in_.tellg());
+    file->in_.seekg(0);
+    return file;
+}
+
+PackedByteArray FileAccess::get_buffer(int64_t p_length) const {
+    PackedByteArray bytes;
+    bytes.resize(p_length);
+    in_.read(reinterpret_cast<char *>(bytes.ptrw()), p_length);
+    bytes.resize(in_.gcount());
+    return bytes;
+}
+
+bool DirAccess::dir_exists_absolute(const String &p_path) {
+    std::error_code ec;
+    return fs::is_directory(in_pack(p_path), ec);
+}
+
+PackedStringArray DirAccess::get_files_at(const String &p_path) { return entries(p_path, false); }
+
+PackedStringArray DirAccess::get_directories_at(const String &p_path) {
+    return entries(p_path, true);
+}
 
 } // namespace godot

@@ -42,6 +42,12 @@ int &engine_errors();
 // Level that the stand-in's initialization record is entering; -1 outside.
 int &current_level();
 
+// Where the stand-in engine keeps a game's files: the pack (res://), the user
+// data (user://) and the executable.
+std::string &pack_directory();
+std::string &user_directory();
+std::string &executable_directory();
+
 int live_images();
 int live_textures();
 

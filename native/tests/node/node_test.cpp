@@ -7,6 +7,7 @@
 
 #include <any>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -247,6 +248,70 @@ TEST_F(Node, NothingLetsTheCoreGoWhileItRunsAndTextureHandlersRunAfterIt) {
     EXPECT_TRUE(node->get_video_texture().is_null());
     EXPECT_EQ(shown->updates(), 3);
     EXPECT_EQ(shown->pixels()[2], 255);
+}
+
+// Where an exported game keeps them: res:// inside its pack, its cores beside
+// the executable, user:// in its data directory.
+TEST_F(Node, ReachesTheFilesOfAnExportedGame) {
+    const std::string core_file = core.path();
+    const std::size_t cut = core_file.rfind('/', core_file.rfind('/') - 1);
+    stand_in::executable_directory() = core_file.substr(0, cut);
+    stand_in::pack_directory() = dir.path("pack");
+    stand_in::user_directory() = dir.path("user");
+    std::filesystem::create_directories(ti::path_of(dir.path("pack/bios/sub")));
+    std::filesystem::create_directories(ti::path_of(dir.path("pack/roms")));
+    std::vector<std::uint8_t> game(3 << 20);
+    for (std::size_t i = 0; i < game.size(); ++i) {
+        game[i] = static_cast<std::uint8_t>(i * 7 >> 3);
+    }
+    ti::write_bytes(dir.path("pack/roms/big.sfc"), game);
+    ti::write_bytes(dir.path("pack/bios/sub/bios.bin"), {7});
+    node->set_paths(text("res://bios"), text("res://saves"));
+    ASSERT_TRUE(node->load_core(text("res://" + core_file.substr(cut + 1))));
+    const char *system = nullptr, *saves = "";
+    core->environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &system);
+    core->environment(RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, &saves);
+    EXPECT_EQ(ti::read_bytes(std::string(system) + "/sub/bios.bin"), std::vector<std::uint8_t>{7});
+    EXPECT_EQ(saves, nullptr); // nothing is ever written into the pack
+
+    ASSERT_TRUE(node->load_game(text("res://roms/big.sfc"))); // read in pieces
+    ASSERT_EQ(core->game_size, game.size());
+    EXPECT_EQ(std::memcmp(core->game_data, game.data(), game.size()), 0);
+    EXPECT_FALSE(node->save_state(text("res://state")));
+    EXPECT_TRUE(node->save_state(text("user://state")));
+    std::filesystem::rename(ti::path_of(dir.path("user/state")),
+                            ti::path_of(dir.path("pack/state")));
+    EXPECT_TRUE(node->load_state(text("res://state")));
+
+    // A core that opens the game itself gets a copy named by its content,
+    // kept while the game stays the same.
+    core->need_fullpath = true;
+    std::string copies[3];
+    std::filesystem::file_time_type written;
+    for (std::string &copy : copies) {
+        if (&copy == &copies[2]) {
+            game[0] ^= 1;
+            ti::write_bytes(dir.path("pack/roms/big.sfc"), game);
+        }
+        ASSERT_TRUE(node->load_game(text("res://roms/big.sfc")));
+        copy = core->game_path;
+        EXPECT_EQ(ti::read_bytes(copy), game);
+        const auto time = std::filesystem::last_write_time(ti::path_of(copy));
+        EXPECT_TRUE(&copy != &copies[1] || time == written); // not written again
+        written = time;
+    }
+    EXPECT_EQ(copies[0], copies[1]);
+    EXPECT_FALSE(ti::file_exists(copies[0]));
+    EXPECT_EQ(copies[2].rfind(dir.path("user/"), 0), 0u);
+
+    for (const char *missing : {"res://roms/none.sfc", "res://roms", "res://"}) {
+        EXPECT_FALSE(node->load_game(text(missing)));
+        EXPECT_EQ(node->get_last_error(), String("Nao foi possivel abrir a ROM."));
+    }
+    EXPECT_FALSE(node->load_core(text("res://none_libretro.so")));
+    EXPECT_EQ(node->get_last_error(),
+              String("Nao foi possivel carregar o core Libretro: res://none_libretro.so"));
+    EXPECT_FALSE(ti::file_exists("res:")); // nothing written beside the game either
 }
 
 } // namespace

@@ -19,6 +19,12 @@ public:
     static String utf8(const char *p_from, int64_t p_len = -1);
     CharString utf8() const;
 
+    String operator+(const String &p_other) const {
+        return String((chars_ + p_other.chars_).c_str());
+    }
+    String path_join(const String &p_file) const;
+    String get_base_dir() const;
+
     bool operator==(const String &p_other) const { return chars_ == p_other.chars_; }
     bool operator!=(const String &p_other) const { return chars_ != p_other.chars_; }
 
