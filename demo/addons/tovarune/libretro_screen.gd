@@ -57,15 +57,20 @@ const MAX_CATCH_UP_FRAMES := 4
 ## Seconds of sound held ahead of the speaker: the most the sound can lag behind the picture.
 const AUDIO_BUFFER_SECONDS := 0.1
 
-## The libretro core: an operating-system path, or a [code]user://[/code] one.
-@export_global_file("*.dll", "*.so") var core_path := ""
-## The game file: an operating-system path, or a [code]user://[/code] one.
-@export_global_file var rom_path := ""
+## The libretro core: a [code]res://[/code] path (keep cores under [code]res://[/code] and enable the
+## addon's plugin, and exported games carry them), a [code]user://[/code] one or an operating-system
+## path.
+@export_file("*.dll", "*.so") var core_path := ""
+## The game file: a [code]res://[/code] path (exported games read it from their pack), a
+## [code]user://[/code] one or an operating-system path.
+@export_file var rom_path := ""
 ## Loads the game when the screen is ready. Without it, call [method load_game].
 @export var load_on_ready := true
-## Where the core looks for system files (BIOS images and the like).
+## Where the core looks for system files (BIOS images and the like); a packed [code]res://[/code]
+## folder is copied out for the core.
 @export var system_directory := "user://system"
-## Where battery saves go, and save states by default.
+## Where battery saves go, and save states by default. Keep it under [code]user://[/code]: an
+## exported game's [code]res://[/code] is read-only.
 @export var save_directory := "user://saves"
 ## Scales the picture by whole multiples only (when it fits at least once).
 @export var integer_scaling := false
@@ -165,8 +170,8 @@ static func add_input_actions() -> void:
 ## or emits [signal load_failed] and returns [code]false[/code].
 func load_game() -> bool:
 	unload_game()
-	player.set_paths(_os_path(system_directory), _os_path(save_directory))
-	if not player.load_core(_os_path(core_path)) or not player.load_game(_os_path(rom_path)):
+	player.set_paths(system_directory, save_directory)
+	if not player.load_core(core_path) or not player.load_game(rom_path):
 		var message := player.get_last_error()
 		player.unload_core()
 		load_failed.emit(message)
@@ -356,12 +361,8 @@ func _feed_audio() -> void:
 
 func _state_path(path: String) -> String:
 	if path.is_empty():
-		path = save_directory.path_join(rom_path.get_file().get_basename() + ".state")
-	return _os_path(path)
-
-
-static func _os_path(path: String) -> String:
-	return ProjectSettings.globalize_path(path)
+		return save_directory.path_join(rom_path.get_file().get_basename() + ".state")
+	return path
 
 
 static func _add_action(action: StringName, events: Array) -> void:
