@@ -4,7 +4,7 @@ extends Node
 # (res://system) and battery saves in user://, then tries what must fail, prints what it saw and
 # quits with the number of failures as exit status.
 
-const CORE_EXTENSION := "dll" if OS.get_name() == "Windows" else "so"
+var core_extension := "dll" if OS.get_name() == "Windows" else "so"
 
 var failures := 0
 
@@ -17,15 +17,16 @@ func check(name: String, ok: bool, detail: Variant = "") -> void:
 func _ready() -> void:
 	# Each test ROM keeps a record in battery RAM: a marker (0x54), the held buttons, a counter.
 	var games := [["gambatte", "battery.gb", 0]]
-	if CORE_EXTENSION == "so":
+	if core_extension == "so":
 		games.append(["mednafen_pce_fast", "battery.pce", 0x400]) # a core that opens the game itself
 	for game: Array in games:
 		var player := LibretroPlayer.new()
 		add_child(player)
-		var saves := "user://saves/" + game[1].get_extension()
+		var rom: String = game[1]
+		var saves := "user://saves/" + rom.get_extension()
 		DirAccess.remove_absolute(saves.path_join("battery.srm"))
 		player.set_paths("res://system", saves)
-		var core := "res://cores/%s_libretro.%s" % [game[0], CORE_EXTENSION]
+		var core := "res://cores/%s_libretro.%s" % [game[0], core_extension]
 		var loaded := player.load_core(core) and player.load_game("res://roms/" + game[1])
 		check("plays " + game[1], loaded, player.get_last_error())
 		for frame in 300:
@@ -41,11 +42,11 @@ func _ready() -> void:
 
 	var player := LibretroPlayer.new()
 	add_child(player)
-	var other := "so" if CORE_EXTENSION == "dll" else "dll"
+	var other := "so" if core_extension == "dll" else "dll"
 	player.load_core("res://cores/gambatte_libretro." + other)
 	check("a core for another platform", player.get_last_error()
 		== "Nao foi possivel carregar o core Libretro: res://cores/gambatte_libretro." + other)
-	player.load_core("res://cores/gambatte_libretro." + CORE_EXTENSION)
+	player.load_core("res://cores/gambatte_libretro." + core_extension)
 	var messages := []
 	for rom in ["res://roms/none.gb", "res://roms"]:
 		player.load_game(rom)
