@@ -2,8 +2,9 @@
 # Checks in a real Godot editor binary, named by GODOT_BIN (CI has none, so
 # without it this only says it skipped): the demo plays each Debian core's test
 # ROM headless, then the packaged addon, unzipped into an empty project, loads
-# and passes the drop-in screen's checks. Needs the Linux template_debug
-# library (docs/extension.md) and the test ROMs of build/ (tools/setup.sh).
+# and passes the drop-in screen's checks and those of eight players at once.
+# Needs the Linux template_debug library (docs/extension.md) and the test ROMs
+# of build/ (tools/setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,12 +26,13 @@ import() {
     exit 1
   fi
 }
-# Runs the engine, shows what it printed, and fails on a non-zero exit or a leak.
+# Runs the engine, shows what it printed, and fails on a non-zero exit, a leak or
+# any error the engine or a script printed.
 run() {
   local output
   output="$(timeout 300 "$GODOT_BIN" --headless "$@" 2>&1)" || status=1
   echo "$output" | grep -v '^Godot Engine v' || true
-  if grep -q 'leaked at exit' <<<"$output"; then status=1; fi
+  if grep -qE 'leaked at exit|ERROR:' <<<"$output"; then status=1; fi
 }
 
 import demo
@@ -45,10 +47,11 @@ trap 'rm -rf "$project"' EXIT
 printf 'config_version=5\n\n[application]\n\nconfig/name="tovarune check"\n' >"$project/project.godot"
 zip_file="$(tools/package.sh | sed -n 's/: .*//p')"
 unzip -q "$zip_file" -d "$project"
-cp native/tests/engine/libretro_screen_check.gd "$project/"
+cp native/tests/engine/libretro_screen_check.gd native/tests/engine/many_players_check.gd "$project/"
 import "$project"
 run --path "$project" --script res://libretro_screen_check.gd -- \
   "--core=$cores/gambatte_libretro.so" "--rom=$PWD/$roms/battery.gb" \
   "--nes-core=$cores/nestopia_libretro.so" "--nes-rom=$PWD/$roms/battery.nes"
+run --path "$project" --script res://many_players_check.gd -- "--cores=$cores" "--roms=$PWD/$roms"
 [ "$status" -eq 0 ] && echo "engine checks passed" || echo "FAIL: engine checks"
 exit "$status"
