@@ -218,7 +218,9 @@ func advance(delta: float) -> int:
 	if rewind_seconds > 0.0 and _pressed(REWIND_ACTION):
 		frames = _step_back()
 	if run_on_worker_thread:
-		_task = WorkerThreadPool.add_task(_run_frames.bind(frames), false, "LibretroScreen frames")
+		# High priority: the pool runs few low-priority tasks at once (one on a machine of under
+		# seven threads), so screens would take turns instead of playing side by side.
+		_task = WorkerThreadPool.add_task(_run_frames.bind(frames), true, "LibretroScreen frames")
 	else:
 		_run_frames(frames)
 		_show_frames()
