@@ -31,7 +31,7 @@ import() {
 run() {
   local output
   output="$(timeout 300 "$GODOT_BIN" --headless "$@" 2>&1)" || status=1
-  echo "$output" | grep -v '^Godot Engine v' || true
+  echo "$output" | grep -v -E '^[A-Za-z]+ Engine v[0-9]' || true
   if grep -qE 'leaked at exit|ERROR:' <<<"$output"; then status=1; fi
 }
 

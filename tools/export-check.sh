@@ -86,7 +86,7 @@ export_and_run() { # preset, executable, command to run it
   fi
   echo "$1 export: $(cd "$work/$1" && find . -type f | sort | tr '\n' ' ')"
   output="$(cd "$work/$1" && timeout 300 "${@:3}" "./$2" --headless 2>&1)" || status=1
-  echo "$output" | grep -v '^Godot Engine v' || true
+  echo "$output" | grep -v -E '^[A-Za-z]+ Engine v[0-9]' || true
   if grep -q -E '^(ERROR|SCRIPT ERROR)|leaked at exit' <<<"$output"; then status=1; fi
 }
 export_and_run Linux game.x86_64
