@@ -86,11 +86,26 @@ export_and_run() { # preset, executable, command to run it
   fi
   echo "$1 export: $(cd "$work/$1" && find . -type f | sort | tr '\n' ' ')"
   output="$(cd "$work/$1" && timeout 300 "${@:3}" "./$2" --headless 2>&1)" || status=1
-  echo "$output" | grep -v -E '^[A-Za-z]+ Engine v[0-9]' || true
-  if grep -q -E '^(ERROR|SCRIPT ERROR)|leaked at exit' <<<"$output"; then status=1; fi
+  show "$output"
 }
+# Shows what a run printed; fails on an engine error or a leak.
+show() {
+  echo "$1" | grep -v -E '^[A-Za-z]+ Engine v[0-9]' || true
+  if grep -q -E '^(ERROR|SCRIPT ERROR)|leaked at exit' <<<"$1"; then status=1; fi
+}
+user_data="$HOME/.local/share/godot/app_userdata/tovarune export check"
+# The same game in the editor first, where res:// is the project folder: its
+# files are used in place, with no copy under user://.
+rm -rf "$user_data/tovarune"
+echo "In the editor:"
+output="$(timeout 300 "$GODOT_BIN" --headless --path "$project" 2>&1)" || status=1
+show "$output"
+if [ -e "$user_data/tovarune/unpacked/games" ]; then
+  echo "FAIL: the editor copied a game that lies in the project folder"
+  status=1
+fi
 export_and_run Linux game.x86_64
-srm="$HOME/.local/share/godot/app_userdata/tovarune export check/saves/gb/battery.srm"
+srm="$user_data/saves/gb/battery.srm"
 echo "battery save on disk: $(od -An -tx1 -N4 "$srm" 2>/dev/null || echo missing)"
 if [ "$windows" -eq 1 ]; then
   export_and_run Windows game.exe wine
