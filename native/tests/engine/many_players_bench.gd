@@ -2,8 +2,8 @@ extends SceneTree
 # Wall time per frame of eight LibretroPlayers (the games of many_players_check.gd),
 # after a warm-up: all on the main thread, then as a game with run_on_worker_thread
 # screens runs them, one WorkerThreadPool task per player and frame, the pictures and
-# sound taken on the main thread; the tasks at high priority, and at low priority, as
-# LibretroScreen starts them. The fastest of a few rounds, the three taking turns.
+# sound taken on the main thread; the tasks at high priority, as LibretroScreen starts
+# them, and at low priority. The fastest of a few rounds, the three taking turns.
 #   godot --headless --path <project> --script res://many_players_bench.gd --
 #     --cores=<directory> --roms=<directory> [--frames=600] [--rounds=3]
 
@@ -68,17 +68,23 @@ func run_sequential(frames: int) -> float:
 	return (Time.get_ticks_usec() - start) / 1000.0 / frames
 
 
+# As screens with run_on_worker_thread do it, each in its turn: wait for its player's task,
+# take the picture and sound of its frame, start the task of its next frame. So one player's
+# picture is taken while the others' frames run.
 func run_threaded(frames: int, high_priority: bool) -> float:
 	var start := Time.get_ticks_usec()
 	var tasks: Array[int] = []
+	tasks.resize(players.size())
+	tasks.fill(-1)
 	for _frame in frames:
-		for player in players:
-			tasks.append(WorkerThreadPool.add_task(player.run_frame, high_priority))
-		for task in tasks:
-			WorkerThreadPool.wait_for_task_completion(task)
-		tasks.clear()
-		for player in players:
-			take_output(player)
+		for index in players.size():
+			if tasks[index] != -1:
+				WorkerThreadPool.wait_for_task_completion(tasks[index])
+				take_output(players[index])
+			tasks[index] = WorkerThreadPool.add_task(players[index].run_frame, high_priority)
+	for index in players.size():
+		WorkerThreadPool.wait_for_task_completion(tasks[index])
+		take_output(players[index])
 	return (Time.get_ticks_usec() - start) / 1000.0 / frames
 
 
