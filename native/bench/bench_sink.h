@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frame_sink.h"
-#include "pixel_conversion.h"
+#include "media/frame_sink.h"
+#include "media/pixel_conversion.h"
 
 #include <cstdint>
 #include <vector>

@@ -4,7 +4,7 @@
 
 #include "allocation_counter.h"
 #include "bench_sink.h"
-#include "core_library.h"
+#include "core/core_library.h"
 #include "fake_core_control.h"
 #include "player.h"
 

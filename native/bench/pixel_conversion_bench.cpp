@@ -1,7 +1,7 @@
 // Pixel conversion of each format and size, beside a memcpy of as many bytes
 // as the conversion writes.
 
-#include "pixel_conversion.h"
+#include "media/pixel_conversion.h"
 
 #include <libretro.h>
 

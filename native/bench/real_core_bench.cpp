@@ -3,10 +3,10 @@
 // nothing: the difference is what the host costs a game.
 
 #include "bench_sink.h"
-#include "byte_buffer.h"
-#include "core_api.h"
-#include "core_library.h"
-#include "file_io.h"
+#include "content/byte_buffer.h"
+#include "core/core_api.h"
+#include "core/core_library.h"
+#include "content/file_io.h"
 #include "player.h"
 
 #include <benchmark/benchmark.h>

@@ -13,6 +13,10 @@ foreach(required CMakeLists.txt gdextension/extension_api.json)
     message(FATAL_ERROR "${TOVARUNE_GODOT_CPP}/${required} is missing: TOVARUNE_GODOT_CPP must be a godot-cpp 4.5 checkout")
   endif()
 endforeach()
+# Only the engine classes the extension uses are bound, which keeps godot-cpp's
+# own build to a minute or so.
+set(GODOTCPP_BUILD_PROFILE "${CMAKE_CURRENT_LIST_DIR}/godot_cpp_profile.json" CACHE PATH
+    "godot-cpp build profile: the engine classes to bind")
 # Its headers are third-party code: our warnings-as-errors stay on our own code.
 set(GODOTCPP_SYSTEM_HEADERS ON)
 add_subdirectory("${TOVARUNE_GODOT_CPP}" "${CMAKE_BINARY_DIR}/godot-cpp" EXCLUDE_FROM_ALL)

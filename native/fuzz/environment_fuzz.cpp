@@ -1,6 +1,6 @@
 // The environment callback with any command and data: storage large enough
 // for any answer, or the record the command reads, or null.
-#include "callbacks.h"
+#include "core/callbacks.h"
 #include "fuzz_support.h"
 #include "player.h"
 

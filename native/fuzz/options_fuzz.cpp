@@ -1,6 +1,6 @@
 // Option declarations from a core, then lookups and changes from a script,
 // with the store's invariants checked after every step.
-#include "callbacks.h"
+#include "core/callbacks.h"
 #include "fuzz_support.h"
 #include "player.h"
 

@@ -2,7 +2,7 @@
 // the directory, at most one separator, and a piece of the game path with no
 // separator (nor, on Windows, a colon) in it.
 #include "fuzz_support.h"
-#include "save_ram_path.h"
+#include "saves/save_ram_path.h"
 
 using namespace tovarune;
 using namespace tovarune::fuzz;

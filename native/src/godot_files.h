@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/engine_files.h"
+#include "host/content/engine_files.h"
 
 namespace tovarune {
 

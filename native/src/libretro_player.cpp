@@ -1,8 +1,8 @@
 #include "libretro_player.h"
 
-#include "host/core_call.h"
-#include "host/pixel_conversion.h"
-#include "host/utf8.h"
+#include "host/content/utf8.h"
+#include "host/core/core_call.h"
+#include "host/media/pixel_conversion.h"
 
 #include <godot_cpp/classes/image.hpp>
 #include <godot_cpp/classes/thread.hpp>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "godot_files.h"
-#include "host/frame_sink.h"
+#include "host/media/frame_sink.h"
 #include "host/player.h"
 
 #include <godot_cpp/classes/image_texture.hpp>

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "audio_queue.h"
-#include "byte_buffer.h"
-#include "callback_slots.h"
-#include "core_api.h"
-#include "core_info.h"
-#include "core_library.h"
-#include "engine_files.h"
-#include "frame_sink.h"
-#include "joypad.h"
-#include "memory_access.h"
-#include "options_store.h"
+#include "content/byte_buffer.h"
+#include "content/engine_files.h"
+#include "core/callback_slots.h"
+#include "core/core_api.h"
+#include "core/core_info.h"
+#include "core/core_library.h"
+#include "environment/options_store.h"
+#include "input/joypad.h"
+#include "media/audio_queue.h"
+#include "media/frame_sink.h"
+#include "saves/memory_access.h"
 
 #include <libretro.h>
 

@@ -1,5 +1,5 @@
 // The environment callback: its answers, the directories and the options.
-#include "callbacks.h"
+#include "core/callbacks.h"
 #include "test_support.h"
 
 namespace tovarune::testing {

@@ -1,6 +1,6 @@
 // A core's and a game's way through the player: loading, frames, sound,
 // input, the core's memory and unloading.
-#include "callbacks.h"
+#include "core/callbacks.h"
 #include "test_support.h"
 
 #include <algorithm>

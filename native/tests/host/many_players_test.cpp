@@ -1,5 +1,5 @@
 // Many players at once, each with a core of its own, on any thread.
-#include "core_call.h"
+#include "core/core_call.h"
 #include "test_support.h"
 
 #include <atomic>

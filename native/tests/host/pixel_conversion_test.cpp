@@ -1,6 +1,6 @@
 // Every 16-bit pixel value, and random 32-bit ones, through every conversion
 // path this CPU runs, against the widening rule: floor(c * 255 / max).
-#include "pixel_conversion.h"
+#include "media/pixel_conversion.h"
 
 #include <libretro.h>
 

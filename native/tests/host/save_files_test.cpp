@@ -1,8 +1,8 @@
 // What lands on disk: directories, battery saves and save states. Nothing a
 // failure touches may lose the file that was there; a pipe or a device in place
 // of a file never blocks the game, and links and long names save as files do.
-#include "file_io.h"
-#include "save_ram_path.h"
+#include "content/file_io.h"
+#include "saves/save_ram_path.h"
 #include "test_support.h"
 
 #include <chrono>

@@ -1,7 +1,7 @@
 // Absolute Windows drive paths reach the file system in their extended form,
 // as the engine opens its own files; everything else goes as given. Under Wine:
 // a core's own DLLs, deep directories and a save file another program holds.
-#include "native_path.h"
+#include "content/native_path.h"
 #include "test_support.h"
 
 #ifdef _WIN32

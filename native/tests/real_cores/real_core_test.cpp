@@ -1,6 +1,6 @@
 // Each Debian libretro core plays a ROM we assembled ourselves (../roms),
 // driven through the node's scripting methods the way a game script drives it.
-#include "callbacks.h"
+#include "core/callbacks.h"
 #include "consoles.h"
 #include "libretro_player.h"
 #include "test_support.h"

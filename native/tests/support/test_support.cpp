@@ -1,8 +1,8 @@
 #include "test_support.h"
 
-#include "core_library.h"
-#include "native_path.h"
-#include "pixel_conversion.h"
+#include "core/core_library.h"
+#include "content/native_path.h"
+#include "media/pixel_conversion.h"
 
 #include <fstream>
 #include <random>

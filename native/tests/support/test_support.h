@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fake_core_control.h"
-#include "frame_sink.h"
+#include "media/frame_sink.h"
 #include "player.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,149 @@
+#include "content/file_io.h"
+#include "content/resource_paths.h"
+#include "content/unpacked_files.h"
+#include "core/core_call.h"
+#include "player.h"
+
+#include <cmath>
+
+namespace tovarune {
+
+bool Player::load_game(const std::string &path) {
+    const Lock held = lock();
+    if (CoreCall::under_way()) {
+        last_error_ = refused_inside_core_call;
+        return false;
+    }
+    if (!core_loaded_) {
+        last_error_ = "Carregue um core antes da ROM.";
+        return false;
+    }
+    unload_game();
+    rom_path_ = path;
+    const Location file = locate(engine_files_, path);
+    game_path_ = file.path;
+
+    retro_system_info system_info{};
+    call_core(core_api_.retro_get_system_info, &system_info);
+
+    release_rom_data();
+    if (!system_info.need_fullpath || file.packed) {
+        const ReadResult read = file.packed ? engine_files_->read_packed(path, rom_data_)
+                                            : read_file(file.path, rom_data_);
+        if (read == ReadResult::not_found || read == ReadResult::open_failed) {
+            last_error_ = "Nao foi possivel abrir a ROM.";
+            return false;
+        }
+        if (read != ReadResult::ok || rom_data_.empty()) {
+            release_rom_data();
+            last_error_ = "A ROM esta vazia ou nao pode ser lida.";
+            return false;
+        }
+    }
+    if (system_info.need_fullpath && file.packed) {
+        // A core that opens the game itself gets a copy of it on disk.
+        game_path_ = unpack_game(unpacked_directory() + "/games",
+                                 path.substr(path.find_last_of('/') + 1), rom_data_);
+        release_rom_data();
+        if (game_path_.empty()) {
+            last_error_ = "Nao foi possivel abrir a ROM.";
+            return false;
+        }
+    }
+    retro_game_info game{};
+    game.path = game_path_.c_str();
+    if (!system_info.need_fullpath) {
+        game.data = rom_data_.data();
+        game.size = rom_data_.size();
+    }
+
+    std::unique_lock<std::mutex> serial(core_lifecycle_mutex());
+    if (!call_core(core_api_.retro_load_game, &game)) {
+        serial.unlock();
+        last_error_ = "O core Snes9x recusou a ROM.";
+        release_rom_data();
+        return false;
+    }
+    call_core(core_api_.retro_get_system_av_info, &av_info_);
+    serial.unlock();
+    if (set_controller_port_device_ != nullptr) {
+        call_core(set_controller_port_device_, 0u, static_cast<unsigned>(RETRO_DEVICE_JOYPAD));
+    }
+    // Sound made while the game loaded is not part of the game.
+    audio_frames_.clear();
+    drop_frame();
+    game_loaded_ = true;
+    connected_ports_ = 0;
+    for (std::int32_t port = 1; port < Joypads::port_count; ++port) {
+        if (joypads_.used(port)) {
+            connect_port(port);
+        }
+    }
+    load_save_ram();
+    last_error_.clear();
+    return true;
+}
+
+void Player::unload_game() {
+    const Lock held = lock();
+    if (!game_loaded_ || CoreCall::under_way()) {
+        return;
+    }
+    store_save_ram();
+    {
+        const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
+        call_core(core_api_.retro_unload_game);
+    }
+    game_loaded_ = false;
+    release_rom_data();
+    audio_frames_.clear();
+    drop_frame();
+    rom_path_.clear();
+}
+
+void Player::run_frame() {
+    const Lock held = lock();
+    if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way()) {
+        call_core(core_api_.retro_run);
+    }
+}
+
+void Player::reset_game() {
+    const Lock held = lock();
+    if (game_loaded_ && core_api_.retro_reset != nullptr && !CoreCall::under_way()) {
+        call_core(core_api_.retro_reset);
+    }
+}
+
+double Player::fps() const {
+    const Lock held = lock();
+    return av_info_.timing.fps > 0.0 ? av_info_.timing.fps : 60.0;
+}
+
+double Player::aspect_ratio() const {
+    const Lock held = lock();
+    const float aspect = av_info_.geometry.aspect_ratio;
+    if (std::isfinite(aspect) && aspect > 0.0f) {
+        return aspect;
+    }
+    const retro_game_geometry &geometry = av_info_.geometry;
+    if (geometry.base_width > 0 && geometry.base_height > 0) {
+        return static_cast<double>(geometry.base_width) / geometry.base_height;
+    }
+    return 0.0;
+}
+
+double Player::sample_rate() const {
+    const Lock held = lock();
+    return av_info_.timing.sample_rate > 0.0 ? av_info_.timing.sample_rate : 48000.0;
+}
+
+void Player::drop_frame() {
+    if (frame_sink_ != nullptr) {
+        frame_sink_->drop_frame();
+    }
+}
+
+void Player::release_rom_data() { rom_data_.reset(); }
+
+} // namespace tovarune

@@ -1,0 +1,45 @@
+#include "core/callbacks.h"
+#include "environment/environment_commands.h"
+
+namespace tovarune {
+
+namespace {
+
+using namespace environment;
+
+struct Command {
+    unsigned number;
+    bool (*answer)(Player &player, void *data);
+};
+
+// Every command this frontend answers; any other is refused.
+constexpr Command commands[] = {
+    {RETRO_ENVIRONMENT_GET_CAN_DUPE, get_can_dupe},
+    {RETRO_ENVIRONMENT_SET_PERFORMANCE_LEVEL, accept},
+    {RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, get_system_directory},
+    {RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, set_pixel_format},
+    {RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, accept},
+    {RETRO_ENVIRONMENT_GET_VARIABLE, get_variable},
+    {RETRO_ENVIRONMENT_SET_VARIABLES, set_variables},
+    {RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, get_variable_update},
+    {RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, accept},
+    {RETRO_ENVIRONMENT_GET_CORE_ASSETS_DIRECTORY, get_system_directory},
+    {RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, get_save_directory},
+    {RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, accept},
+    {RETRO_ENVIRONMENT_GET_LANGUAGE, get_language},
+};
+
+} // namespace
+
+bool environment_callback(Player &player, unsigned command, void *data) {
+    // The experimental flag marks a command as unstable, not as another one.
+    const unsigned number = command & ~static_cast<unsigned>(RETRO_ENVIRONMENT_EXPERIMENTAL);
+    for (const Command &known : commands) {
+        if (known.number == number) {
+            return known.answer(player, data);
+        }
+    }
+    return false;
+}
+
+} // namespace tovarune
