@@ -53,7 +53,10 @@ void host_frame(benchmark::State &state) {
     player.load_core(FAKE_CORE_PATH);
     player.load_game(rom);
     unsigned format = RETRO_PIXEL_FORMAT_XRGB8888;
-    control->environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format);
+    {
+        const tovarune::CoreScope inside = player.enter_core();
+        control->environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format);
+    }
     control->frame_data = pixels.data();
     control->frame_width = 512;
     control->frame_height = 448;

@@ -1,5 +1,7 @@
 #include "godot_files.h"
 
+#include "engine_text.h"
+
 #include <godot_cpp/classes/dir_access.hpp>
 #include <godot_cpp/classes/file_access.hpp>
 #include <godot_cpp/classes/os.hpp>
@@ -21,9 +23,6 @@ using godot::String;
 namespace tovarune {
 
 namespace {
-
-String to_engine(const std::string &utf8) { return String::utf8(utf8.c_str()); }
-std::string to_utf8(const String &text) { return std::string(text.utf8().get_data()); }
 
 void list_files(const String &directory, const String &prefix, std::vector<std::string> &names) {
     const PackedStringArray files = DirAccess::get_files_at(directory);

@@ -1,6 +1,6 @@
 #include "libretro_player.h"
 
-#include "host/content/utf8.h"
+#include "engine_text.h"
 #include "host/core/core_call.h"
 #include "host/media/pixel_conversion.h"
 
@@ -27,38 +27,19 @@ using godot::String;
 using godot::Vector2;
 
 namespace tovarune {
-namespace {
-
-// The host works on UTF-8 bytes, which end at the first NUL as a core reads them.
-std::string to_utf8(const String &text) { return std::string(text.utf8().get_data()); }
-
-// Texts from a core may be any bytes. Decoding invalid UTF-8 would make the
-// engine print errors, so such text keeps one character per byte instead.
-String to_engine(const std::string &bytes) {
-    if (bytes.empty()) {
-        return String();
-    }
-    if (is_valid_utf8(bytes)) {
-        return String::utf8(bytes.data(), static_cast<int64_t>(bytes.size()));
-    }
-    std::u32string chars;
-    chars.reserve(bytes.size());
-    for (const char byte : bytes) {
-        chars.push_back(static_cast<unsigned char>(byte));
-    }
-    return String(chars.c_str());
-}
-
-} // namespace
 
 LibretroPlayer::LibretroPlayer() {
     player_.set_frame_sink(&video_texture_);
     player_.set_engine_files(&files_);
+    player_.set_events(&signals_);
 }
 
 // Unloading here, while every member is alive, writes the save RAM of a running
 // game and lets the core go before any field is released.
-LibretroPlayer::~LibretroPlayer() { player_.unload_core(); }
+LibretroPlayer::~LibretroPlayer() {
+    *alive_ = false;
+    player_.unload_core();
+}
 
 bool LibretroPlayer::load_core(const String &p_path) {
     return with_frame_shown(player_.load_core(to_utf8(p_path)));
@@ -66,7 +47,7 @@ bool LibretroPlayer::load_core(const String &p_path) {
 
 void LibretroPlayer::unload_core() {
     player_.unload_core();
-    video_texture_.show_pending_frame();
+    after_core_call();
 }
 
 bool LibretroPlayer::load_game(const String &p_path) {
@@ -75,17 +56,17 @@ bool LibretroPlayer::load_game(const String &p_path) {
 
 void LibretroPlayer::unload_game() {
     player_.unload_game();
-    video_texture_.show_pending_frame();
+    after_core_call();
 }
 
 void LibretroPlayer::run_frame() {
     player_.run_frame();
-    video_texture_.show_pending_frame();
+    after_core_call();
 }
 
 void LibretroPlayer::reset_game() {
     player_.reset_game();
-    video_texture_.show_pending_frame();
+    after_core_call();
 }
 
 void LibretroPlayer::set_paths(const String &p_system_path, const String &p_save_path) {
@@ -106,8 +87,23 @@ double LibretroPlayer::get_fps() const { return player_.fps(); }
 
 double LibretroPlayer::get_sample_rate() const { return player_.sample_rate(); }
 
+// Also where the news of a player that runs on another thread reaches the
+// main thread.
 Ref<ImageTexture> LibretroPlayer::get_video_texture() const {
-    return video_texture_.show_pending_frame();
+    return const_cast<LibretroPlayer *>(this)->after_core_call();
+}
+
+Ref<ImageTexture> LibretroPlayer::after_core_call() {
+    const std::vector<PlayerSignals::Signal> pending = signals_.take();
+    const std::shared_ptr<const bool> alive = alive_;
+    const Ref<ImageTexture> texture = video_texture_.show_pending_frame();
+    for (const PlayerSignals::Signal &signal : pending) {
+        if (!*alive) {
+            break;
+        }
+        signal(*this);
+    }
+    return texture;
 }
 
 PackedVector2Array LibretroPlayer::pop_audio_frames(int32_t p_max_frames) {
@@ -292,6 +288,8 @@ Ref<ImageTexture> LibretroPlayer::TextureSink::show_pending_frame() {
 }
 
 void LibretroPlayer::_bind_methods() {
+    ADD_SIGNAL(godot::MethodInfo("core_log", godot::PropertyInfo(godot::Variant::INT, "level"),
+                                 godot::PropertyInfo(godot::Variant::STRING, "message")));
     ClassDB::bind_method(D_METHOD("load_core", "path"), &LibretroPlayer::load_core);
     ClassDB::bind_method(D_METHOD("unload_core"), &LibretroPlayer::unload_core);
     ClassDB::bind_method(D_METHOD("load_game", "path"), &LibretroPlayer::load_game);

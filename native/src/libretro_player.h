@@ -3,6 +3,7 @@
 #include "godot_files.h"
 #include "host/media/frame_sink.h"
 #include "host/player.h"
+#include "player_signals.h"
 
 #include <godot_cpp/classes/image_texture.hpp>
 #include <godot_cpp/classes/node.hpp>
@@ -14,6 +15,7 @@
 #include <godot_cpp/variant/string.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 namespace tovarune {
@@ -88,9 +90,12 @@ private:
         bool drop_pending_ = false;
     };
 
-    // Ends every scripting method that may have called the core.
+    // Ends every scripting method that may have called the core: on the main
+    // thread, shows the newest frame and emits the signals that wait. Returns
+    // the texture. Touches nothing of the node after a script may have freed it.
+    godot::Ref<godot::ImageTexture> after_core_call();
     template <typename Result> Result with_frame_shown(Result result) {
-        video_texture_.show_pending_frame();
+        after_core_call();
         return result;
     }
 
@@ -98,7 +103,11 @@ private:
     // unloads. Mutable: reading the texture on the main thread first shows
     // what another thread left pending.
     mutable TextureSink video_texture_;
+    PlayerSignals signals_;
     GodotFiles files_;
+    // False once the node is gone, for the signals emitted after a script
+    // that may free it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     Player player_;
 };
 

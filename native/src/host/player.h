@@ -6,6 +6,8 @@
 #include "core/core_api.h"
 #include "core/core_info.h"
 #include "core/core_library.h"
+#include "core/core_scope.h"
+#include "core/player_events.h"
 #include "environment/options_store.h"
 #include "input/joypad.h"
 #include "media/audio_queue.h"
@@ -14,6 +16,7 @@
 
 #include <libretro.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -46,6 +49,9 @@ public:
     // How the engine's resource paths are found; null takes every path as the
     // system's own. Not owned.
     void set_engine_files(const EngineFiles *files) { engine_files_ = files; }
+    // Where the core's log lines and the player's other news go; null sends
+    // them nowhere. Not owned; set before any core is loaded.
+    void set_events(PlayerEvents *events) { events_ = events; }
 
     // Keeps other threads out of this player for longer than one call, while
     // a caller works with what a call handed it (options, memory views).
@@ -134,6 +140,17 @@ public:
     OptionsStore &options() { return options_; }
     const OptionsStore &options() const { return options_; }
 
+    // Marks the calling thread as inside this player's core, for calls into
+    // the core made outside the player's own methods.
+    CoreScope enter_core() const { return CoreScope(callbacks_); }
+
+    // A line for the log: from the core's log interface (any thread), or of
+    // the player's own.
+    void log_core_line(unsigned level, const char *line);
+    // A callback came from a thread that is not inside the core: it is
+    // ignored, and the log says so once per core.
+    void ignore_call_from_other_thread();
+
     // What the callbacks work on.
     unsigned pixel_format() const { return pixel_format_; }
     bool set_pixel_format(unsigned format);
@@ -149,8 +166,17 @@ public:
     const CoreApi &core_api() const { return core_api_; }
     bool holds_library() const { return core_module_ != nullptr; }
     LibraryHandle library() const { return core_module_; }
+    // The functions this player's core calls back; null without a core.
+    const CoreCallbacks *callbacks() const { return callbacks_; }
 
 private:
+    // Calls a core's entry point inside a CoreScope.
+    template <typename Result, typename... Parameters, typename... Arguments>
+    Result call_core(Result (*entry_point)(Parameters...), Arguments &&...arguments) const {
+        const CoreScope scope = enter_core();
+        return entry_point(std::forward<Arguments>(arguments)...);
+    }
+    MemoryView core_memory(unsigned id) const;
     bool open_core_module(const std::string &path);
     void close_core_module();
     void drop_frame();
@@ -197,6 +223,8 @@ private:
     std::string unreadable_save_ram_path_;
     FrameSink *frame_sink_ = nullptr;
     const EngineFiles *engine_files_ = nullptr;
+    PlayerEvents *events_ = nullptr;
+    std::atomic<bool> told_of_other_threads_{false};
 };
 
 } // namespace tovarune

@@ -81,8 +81,20 @@ const ClassRecord *find_class(const std::string &name) {
     return nullptr;
 }
 
+std::vector<Emitted> &emitted() {
+    static std::vector<Emitted> signals;
+    return signals;
+}
+
+std::vector<std::string> &printed() {
+    static std::vector<std::string> lines;
+    return lines;
+}
+
 void reset() {
     classes().clear();
+    emitted().clear();
+    printed().clear();
     engine_errors() = 0;
     texture_changed() = nullptr;
     binding = Binding{};

@@ -23,13 +23,31 @@ struct MethodRecord {
     std::any method; // the member function pointer as bound
 };
 
+struct SignalRecord {
+    std::string name;
+    std::vector<std::string> argument_names;
+};
+
 struct ClassRecord {
     std::string name;
     std::string parent;
     bool is_virtual = false;
     int level = -1; // initialization level being entered when registered
     std::vector<MethodRecord> methods;
+    std::vector<SignalRecord> signals;
 };
+
+// A signal an object emitted, with its arguments.
+struct Emitted {
+    const void *object;
+    std::string name;
+    std::vector<Variant> arguments;
+};
+std::vector<Emitted> &emitted();
+
+// What push_warning and push_error printed, one line each, "WARNING: " or
+// "ERROR: " first.
+std::vector<std::string> &printed();
 
 std::vector<ClassRecord> &classes();
 const ClassRecord *find_class(const std::string &name);

@@ -122,11 +122,14 @@ TEST_F(GameLifecycle, RunsAndAnswersInputOnlyWithAGameAndConnectsPortsAtTheirFir
         {3, analog, RETRO_DEVICE_INDEX_ANALOG_BUTTON, 0, 0},
     };
     // clang-format on
-    for (const auto &[port, device, index, id, answer] : queries) {
-        EXPECT_EQ(core->input_state(port, device, index, id), answer) << port << device << id;
+    {
+        const CoreScope inside = player.enter_core();
+        for (const auto &[port, device, index, id, answer] : queries) {
+            EXPECT_EQ(core->input_state(port, device, index, id), answer) << port << device << id;
+        }
+        player.set_button(RETRO_DEVICE_ID_JOYPAD_START, false);
+        EXPECT_EQ(core->input_state(0, joypad, 0, start), 0);
     }
-    player.set_button(RETRO_DEVICE_ID_JOYPAD_START, false);
-    EXPECT_EQ(core->input_state(0, joypad, 0, start), 0);
     player.unload_game();
     ASSERT_TRUE(player.load_game(rom)); // ports 0, 2 and 3
     EXPECT_EQ(connections(), 6);
@@ -150,6 +153,7 @@ TEST_F(GameLifecycle, FramesAreReadInTheirCoresFormatAndOnlyWithinTheirRows) {
     for (const auto &[format, width, height, pitch, rgb] : shapes) {
         ASSERT_TRUE(player.load_core(core.path()));
         unsigned asked = format;
+        const CoreScope inside = player.enter_core();
         core->environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &asked);
         sink.last_rgba.assign(3, 0);
         core->video_refresh(source.data(), width, height, pitch);

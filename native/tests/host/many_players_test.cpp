@@ -18,6 +18,7 @@ namespace {
 // buttons, and its frames and sound.
 void expect_own_answers(Player &player, RecordingSink &sink, const std::string &saves) {
     FakeCoreControl &core = fake_core_of(player);
+    const CoreScope inside = player.enter_core();
     const char *directory = nullptr;
     EXPECT_TRUE(core.environment(RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, &directory));
     EXPECT_EQ(std::string(directory != nullptr ? directory : ""), saves);
@@ -141,11 +142,25 @@ TEST(ManyPlayers, PlayersOnOtherThreadsGoOnWhileACoreRuns) {
     }
     fake_core_of(other).save_ram_size = 2;
     fake_core_of(other).save_ram[0] = 7;
+    RecordingEvents events;
+    held.set_events(&events);
+    retro_log_callback logging{};
+    {
+        const CoreScope inside = held.enter_core();
+        ASSERT_TRUE(fake_core_of(held).environment(RETRO_ENVIRONMENT_GET_LOG_INTERFACE, &logging));
+    }
     core->hook = stay_in_run;
     std::thread runner([&] { held.run_frame(); });
     while (running == 0) {
         std::this_thread::yield();
     }
+    // While its core runs on another thread, calls from here are stray ones, but
+    // for the log, which a core may write from anywhere.
+    const std::int16_t sample[2] = {1, 2};
+    for (int twice = 0; twice < 2; ++twice) {
+        EXPECT_EQ(fake_core_of(held).audio_sample_batch(sample, 1), 0u);
+    }
+    logging.log(RETRO_LOG_ERROR, "%s %d\n", "linha", 7);
     // Another player's core on another thread does not stop this one leaving.
     other.unload_core();
     EXPECT_FALSE(other.holds_library());
@@ -154,6 +169,12 @@ TEST(ManyPlayers, PlayersOnOtherThreadsGoOnWhileACoreRuns) {
     let_go = true;
     runner.join();
     core->hook = nullptr;
+    EXPECT_EQ(held.queued_audio_frames(), 0u);
+    const std::vector<std::pair<unsigned, std::string>> said = {
+        {RETRO_LOG_WARN, "O core chamou o frontend de outra thread, fora da sua vez; chamadas "
+                         "assim sao ignoradas."},
+        {RETRO_LOG_ERROR, "linha 7"}};
+    EXPECT_EQ(events.lines, said);
 
     // Frames on two threads at once leave no thread believing it is inside a core.
     ASSERT_TRUE(other.load_game(dir.path("game.bin")));

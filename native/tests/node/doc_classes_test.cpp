@@ -25,13 +25,12 @@ std::string name_at(const std::string &xml, std::size_t at) {
     return xml.substr(start, xml.find('"', start) - start);
 }
 
-TEST(DocClasses, DescribeEveryBoundMethodAndNothingElse) {
-    std::stringstream file;
-    file << std::ifstream(DOC_CLASSES_XML).rdbuf();
-    const std::string xml = file.str();
-    std::map<std::string, Method> documented;
-    for (std::size_t at = xml.find("<method "); at != none; at = xml.find("<method ", at + 1)) {
-        const std::size_t end = xml.find("</method>", at);
+// Each method or signal documented, by name.
+std::map<std::string, Method> documented(const std::string &xml, const std::string &kind) {
+    std::map<std::string, Method> found;
+    const std::string tag = "<" + kind + " ";
+    for (std::size_t at = xml.find(tag); at != none; at = xml.find(tag, at + 1)) {
+        const std::size_t end = xml.find("</" + kind + ">", at);
         std::vector<std::string> arguments;
         for (std::size_t param = xml.find("<param ", at); param < end;
              param = xml.find("<param ", param + 1)) {
@@ -41,18 +40,29 @@ TEST(DocClasses, DescribeEveryBoundMethodAndNothingElse) {
         const bool described =
             xml.find_first_not_of(" \t\r\n", text) < xml.find("</description>", text);
         const bool is_const = xml.substr(at, xml.find('>', at) - at).find("\"const\"") != none;
-        documented[name_at(xml, at)] = {arguments, is_const, described};
+        found[name_at(xml, at)] = {arguments, is_const, described};
     }
+    return found;
+}
+
+TEST(DocClasses, DescribeEveryBoundMethodAndSignalAndNothingElse) {
+    std::stringstream file;
+    file << std::ifstream(DOC_CLASSES_XML).rdbuf();
+    const std::string xml = file.str();
 
     godot::stand_in::reset();
     tovarune::initialize_module(godot::MODULE_INITIALIZATION_LEVEL_SCENE);
     const godot::stand_in::ClassRecord *player = godot::stand_in::find_class("LibretroPlayer");
     ASSERT_NE(player, nullptr);
-    std::map<std::string, Method> bound;
+    std::map<std::string, Method> bound, signals;
     for (const godot::stand_in::MethodRecord &method : player->methods) {
         bound[method.name] = {method.argument_names, method.is_const, true};
     }
-    EXPECT_EQ(documented, bound);
+    for (const godot::stand_in::SignalRecord &signal : player->signals) {
+        signals[signal.name] = {signal.argument_names, false, true};
+    }
+    EXPECT_EQ(documented(xml, "method"), bound);
+    EXPECT_EQ(documented(xml, "signal"), signals);
 }
 
 } // namespace

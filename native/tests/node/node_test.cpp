@@ -126,7 +126,9 @@ TEST_F(Node, PlaysAGameFromLoadCoreToFree) {
     EXPECT_TRUE(node->is_core_loaded() && node->is_game_loaded());
     EXPECT_EQ(node->get_fps(), 50.0);
     node->set_button(8, true);
-    EXPECT_EQ(core->input_state(0, RETRO_DEVICE_JOYPAD, 0, 8), 1);
+    ti::as_core(
+        "retro_run", [&] { EXPECT_EQ(core->input_state(0, RETRO_DEVICE_JOYPAD, 0, 8), 1); },
+        [&] { node->run_frame(); });
 
     const std::int16_t samples[] = {100, -100, 32767, -32768, 5, 6};
     core->audio = samples;
@@ -153,8 +155,14 @@ TEST_F(Node, PlaysAGameFromLoadCoreToFree) {
     show(large, 16);
     EXPECT_EQ(node->get_video_texture()->get_height(), 4);
     // A frame without a picture leaves it as it is.
-    core->video_refresh(RETRO_HW_FRAME_BUFFER_VALID, 16, 4, 32);
-    core->video_refresh(large.data(), 0, 4, 32);
+    core->frame_data = nullptr;
+    ti::as_core(
+        "retro_run",
+        [&] {
+            core->video_refresh(RETRO_HW_FRAME_BUFFER_VALID, 16, 4, 32);
+            core->video_refresh(large.data(), 0, 4, 32);
+        },
+        [&] { node->run_frame(); });
     EXPECT_EQ(node->get_video_texture()->updates(), 0);
 
     node->unload_game();
@@ -177,8 +185,9 @@ TEST_F(Node, CoreTextsAndConsoleAccessCrossTheBoundary) {
     const retro_variable declared[] = {
         {"tovarune_regi\xC3\xA3o", "R; Brasil|Jap\xC3\xA3o|\xE9t\xE9"}, {"b", "B; um"}, {}};
     core->valid_extensions = "sfc||\xE9t\xE9";
-    ASSERT_TRUE(node->load_core(text(core.path())));
-    core->environment(RETRO_ENVIRONMENT_SET_VARIABLES, (void *)declared);
+    ASSERT_TRUE(ti::as_core(
+        "retro_init", [&] { core->environment(RETRO_ENVIRONMENT_SET_VARIABLES, (void *)declared); },
+        [&] { return node->load_core(text(core.path())); }));
     const String key = text("tovarune_regi\xC3\xA3o");
     ASSERT_EQ(node->get_core_option_keys().size(), 2);
     EXPECT_EQ(node->get_core_option_keys()[1], key);
@@ -202,7 +211,13 @@ TEST_F(Node, CoreTextsAndConsoleAccessCrossTheBoundary) {
     core->serialize_result = false;
     EXPECT_EQ(node->save_state_to_bytes().size(), 0);
     node->set_analog(1, RETRO_DEVICE_INDEX_ANALOG_RIGHT, -1.0, 0.5);
-    EXPECT_EQ(core->input_state(1, RETRO_DEVICE_ANALOG, 1, RETRO_DEVICE_ID_ANALOG_Y), 16384);
+    ti::as_core(
+        "retro_run",
+        [&] {
+            EXPECT_EQ(core->input_state(1, RETRO_DEVICE_ANALOG, 1, RETRO_DEVICE_ID_ANALOG_Y),
+                      16384);
+        },
+        [&] { node->run_frame(); });
 }
 
 std::function<void()> inside_the_core; // what a script does while retro_run is on the stack
@@ -250,6 +265,46 @@ TEST_F(Node, NothingLetsTheCoreGoWhileItRunsAndTextureHandlersRunAfterIt) {
     EXPECT_EQ(shown->pixels()[2], 255);
 }
 
+// What a core logs, on any thread, reaches scripts as signals only on the main
+// thread once the core has returned; warnings and errors show once each.
+TEST_F(Node, CoreLogLinesAreSignalledOnTheMainThreadOutsideTheCore) {
+    ASSERT_TRUE(node->load_core(text(core.path())) && node->load_game(text(rom)));
+    stand_in::reset();
+    retro_log_callback logging{};
+    ti::as_core(
+        "retro_run",
+        [&] {
+            ASSERT_TRUE(core->environment(RETRO_ENVIRONMENT_GET_LOG_INTERFACE, &logging));
+            logging.log(RETRO_LOG_WARN, "sem %s\n", "BIOS");
+            logging.log(RETRO_LOG_DEBUG, "\n");
+        },
+        [&] {
+            node->run_frame();
+            EXPECT_EQ(stand_in::emitted().size(), 1u);
+        });
+    std::thread([&] {
+        ti::as_core(
+            "retro_run",
+            [&] {
+                logging.log(RETRO_LOG_WARN, "sem BIOS");
+                logging.log(RETRO_LOG_ERROR, "%s", "ROM \xFF");
+            },
+            [&] { node->run_frame(); });
+    }).join();
+    ASSERT_EQ(stand_in::emitted().size(), 1u);
+    node->get_video_texture();
+    ASSERT_EQ(stand_in::emitted().size(), 3u);
+    for (const stand_in::Emitted &signal : stand_in::emitted()) {
+        EXPECT_EQ(signal.object, node.get());
+        EXPECT_EQ(signal.name, "core_log");
+    }
+    EXPECT_EQ(stand_in::emitted()[2].arguments,
+              (std::vector<godot::Variant>{int64_t(RETRO_LOG_ERROR), String(U"ROM \u00FF")}));
+    EXPECT_EQ(stand_in::printed(),
+              (std::vector<std::string>{"WARNING: Core Libretro: sem BIOS",
+                                        "ERROR: Core Libretro: ROM \xC3\xBF"}));
+}
+
 // Where an exported game keeps them: res:// inside its pack, its cores beside
 // the executable, user:// in its data directory.
 TEST_F(Node, ReachesTheFilesOfAnExportedGame) {
@@ -267,10 +322,14 @@ TEST_F(Node, ReachesTheFilesOfAnExportedGame) {
     ti::write_bytes(dir.path("pack/roms/big.sfc"), game);
     ti::write_bytes(dir.path("pack/bios/sub/bios.bin"), {7});
     node->set_paths(text("res://bios"), text("res://saves"));
-    ASSERT_TRUE(node->load_core(text("res://" + core_file.substr(cut + 1))));
     const char *system = nullptr, *saves = "";
-    core->environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &system);
-    core->environment(RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, &saves);
+    const auto ask_directories = [&] {
+        core->environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &system);
+        core->environment(RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, &saves);
+    };
+    ASSERT_TRUE(ti::as_core("retro_init", ask_directories, [&] {
+        return node->load_core(text("res://" + core_file.substr(cut + 1)));
+    }));
     EXPECT_EQ(ti::read_bytes(std::string(system) + "/sub/bios.bin"), std::vector<std::uint8_t>{7});
     EXPECT_EQ(saves, nullptr); // nothing is ever written into the pack
 
@@ -312,7 +371,7 @@ TEST_F(Node, ReachesTheFilesOfAnExportedGame) {
     EXPECT_EQ(node->get_last_error(),
               String("Nao foi possivel carregar o core Libretro: res://none_libretro.so"));
     EXPECT_FALSE(ti::file_exists("res:")); // nothing written beside the game either
-    std::filesystem::remove_all("res:"); // so that a fault leaves nothing for the next run
+    std::filesystem::remove_all("res:");   // so that a fault leaves nothing for the next run
 }
 
 } // namespace

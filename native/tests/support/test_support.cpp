@@ -1,7 +1,7 @@
 #include "test_support.h"
 
-#include "core/core_library.h"
 #include "content/native_path.h"
+#include "core/core_library.h"
 #include "media/pixel_conversion.h"
 
 #include <fstream>
@@ -174,3 +174,28 @@ extern "C" int fsync(int fd) {
     return real(fd);
 }
 #endif
+
+namespace tovarune::testing {
+
+namespace {
+
+std::string act_entry_point;
+std::function<void()> pending_act;
+
+void act_if_inside(const char *entry_point) {
+    if (pending_act && act_entry_point == entry_point) {
+        const std::function<void()> act = std::move(pending_act);
+        pending_act = nullptr;
+        act();
+    }
+}
+
+} // namespace
+
+void act_inside(const char *entry_point, const std::function<void()> &act) {
+    act_entry_point = entry_point != nullptr ? entry_point : "";
+    pending_act = act;
+    FakeCore::current().hook = act ? act_if_inside : nullptr;
+}
+
+} // namespace tovarune::testing

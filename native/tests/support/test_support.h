@@ -9,6 +9,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,18 @@ private:
     static FakeCoreControl *current_;
 };
 
+// Runs `act` as the core's own code: once, from inside the newest fake core's
+// `entry_point`, which `call` leads the player into. Returns what `call` does.
+void act_inside(const char *entry_point, const std::function<void()> &act);
+template <typename Call>
+auto as_core(const char *entry_point, const std::function<void()> &act, Call &&call) {
+    act_inside(entry_point, act);
+    struct Done {
+        ~Done() { act_inside(nullptr, nullptr); }
+    } done;
+    return call();
+}
+
 // The knobs of the fake core library a player runs: a private copy has its own.
 FakeCoreControl &fake_core_of(const Player &player);
 
@@ -106,6 +119,18 @@ public:
     VideoFrame last_frame;
     int frames = 0;
     int drops = 0;
+};
+
+// Records what a player tells of its core, from any thread.
+class RecordingEvents : public PlayerEvents {
+public:
+    void core_logged(unsigned level, const std::string &message) override {
+        const std::lock_guard<std::mutex> lock(mutex);
+        lines.emplace_back(level, message);
+    }
+
+    std::mutex mutex;
+    std::vector<std::pair<unsigned, std::string>> lines;
 };
 
 } // namespace tovarune::testing

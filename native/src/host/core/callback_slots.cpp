@@ -1,9 +1,13 @@
 #include "core/callback_slots.h"
 #include "core/callbacks.h"
+#include "player.h"
 
 #include <array>
 #include <atomic>
+#include <cstdarg>
+#include <cstdio>
 #include <mutex>
+#include <shared_mutex>
 #include <utility>
 
 namespace tovarune {
@@ -14,12 +18,31 @@ namespace {
 // player takes or leaves its slot.
 std::array<std::atomic<Player *>, callback_slot_count> slot_players{};
 
+// The thread each slot takes calls from: the one inside the slot's core.
+std::array<std::atomic<std::thread::id>, callback_slot_count> slot_threads{};
+
+// Calls from other threads (a core's own log, or a stray call) reach the
+// player under a shared hold, which its leaving waits for: they may come at
+// any time, even while the player goes.
+std::array<std::shared_mutex, callback_slot_count> slot_leaving;
+
 // Which slots are taken. Players load and unload on many threads.
 std::mutex slots_mutex;
 std::array<bool, callback_slot_count> slot_taken{};
 
 template <std::size_t Slot> struct SlotFunctions {
-    static Player *player() { return slot_players[Slot].load(std::memory_order_acquire); }
+    // The player, when this call comes from the thread inside its core;
+    // otherwise null, and the player hears of it.
+    static Player *player() {
+        if (slot_threads[Slot].load(std::memory_order_acquire) == std::this_thread::get_id()) {
+            return slot_players[Slot].load(std::memory_order_acquire);
+        }
+        const std::shared_lock<std::shared_mutex> held(slot_leaving[Slot]);
+        if (Player *target = slot_players[Slot].load(std::memory_order_acquire)) {
+            target->ignore_call_from_other_thread();
+        }
+        return nullptr;
+    }
 
     static bool environment(unsigned command, void *data) {
         Player *target = player();
@@ -40,10 +63,28 @@ template <std::size_t Slot> struct SlotFunctions {
         return target == nullptr ? 0 : audio_sample_batch_callback(*target, data, frames);
     }
     // Nothing to latch: the input state is read as it is when the core asks.
-    static void input_poll() {}
+    static void input_poll() { player(); }
     static int16_t input_state(unsigned port, unsigned device, unsigned index, unsigned id) {
         const Player *target = player();
         return target == nullptr ? 0 : input_state_callback(*target, port, device, index, id);
+    }
+    // From any thread: cores log from threads of their own.
+    static void log(retro_log_level level, const char *format, ...) {
+        if (format == nullptr) {
+            return;
+        }
+        char line[log_line_limit];
+        va_list arguments;
+        va_start(arguments, format);
+        const int length = std::vsnprintf(line, sizeof line, format, arguments);
+        va_end(arguments);
+        if (length < 0) {
+            return;
+        }
+        const std::shared_lock<std::shared_mutex> held(slot_leaving[Slot]);
+        if (Player *target = slot_players[Slot].load(std::memory_order_acquire)) {
+            target->log_core_line(level, line);
+        }
     }
 };
 
@@ -51,11 +92,16 @@ template <std::size_t... Slots>
 constexpr std::array<CoreCallbacks, sizeof...(Slots)> make_slots(std::index_sequence<Slots...>) {
     return {{{&SlotFunctions<Slots>::environment, &SlotFunctions<Slots>::video_refresh,
               &SlotFunctions<Slots>::audio_sample, &SlotFunctions<Slots>::audio_sample_batch,
-              &SlotFunctions<Slots>::input_poll, &SlotFunctions<Slots>::input_state}...}};
+              &SlotFunctions<Slots>::input_poll, &SlotFunctions<Slots>::input_state,
+              &SlotFunctions<Slots>::log}...}};
 }
 
 constexpr std::array<CoreCallbacks, callback_slot_count> slots =
     make_slots(std::make_index_sequence<callback_slot_count>());
+
+std::size_t index_of(const CoreCallbacks *slot) {
+    return static_cast<std::size_t>(slot - slots.data());
+}
 
 } // namespace
 
@@ -75,10 +121,27 @@ void release_callback_slot(const CoreCallbacks *slot, bool reusable) {
     if (slot == nullptr) {
         return;
     }
-    const auto index = static_cast<std::size_t>(slot - slots.data());
+    const std::size_t index = index_of(slot);
     const std::lock_guard<std::mutex> lock(slots_mutex);
-    slot_players[index].store(nullptr, std::memory_order_release);
+    {
+        const std::unique_lock<std::shared_mutex> leaving(slot_leaving[index]);
+        slot_players[index].store(nullptr, std::memory_order_release);
+    }
     slot_taken[index] = !reusable;
+}
+
+std::thread::id enter_callback_slot(const CoreCallbacks *slot) {
+    if (slot == nullptr) {
+        return {};
+    }
+    return slot_threads[index_of(slot)].exchange(std::this_thread::get_id(),
+                                                 std::memory_order_acq_rel);
+}
+
+void leave_callback_slot(const CoreCallbacks *slot, std::thread::id previous) {
+    if (slot != nullptr) {
+        slot_threads[index_of(slot)].store(previous, std::memory_order_release);
+    }
 }
 
 } // namespace tovarune

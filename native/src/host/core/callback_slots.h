@@ -3,6 +3,7 @@
 #include <libretro.h>
 
 #include <cstddef>
+#include <thread>
 
 namespace tovarune {
 
@@ -10,7 +11,7 @@ class Player;
 
 // The functions a core is given to call back. They carry no context, so each
 // player with a core holds a slot: a set of functions that reach that player
-// alone, whichever thread the core calls them on.
+// alone.
 struct CoreCallbacks {
     retro_environment_t environment;
     retro_video_refresh_t video_refresh;
@@ -18,10 +19,15 @@ struct CoreCallbacks {
     retro_audio_sample_batch_t audio_sample_batch;
     retro_input_poll_t input_poll;
     retro_input_state_t input_state;
+    // Handed out through the environment; the only one taken from any thread.
+    retro_log_printf_t log;
 };
 
 // How many players can have a core loaded at once.
 inline constexpr std::size_t callback_slot_count = 16;
+
+// The longest log line kept, in bytes; longer ones are cut.
+inline constexpr std::size_t log_line_limit = 1024;
 
 // Takes a free slot for `player`; null when every slot is taken.
 const CoreCallbacks *claim_callback_slot(Player &player);
@@ -30,5 +36,11 @@ const CoreCallbacks *claim_callback_slot(Player &player);
 // or false). A slot whose core may still be on a stack cannot be reused: a
 // later player would get that core's calls.
 void release_callback_slot(const CoreCallbacks *slot, bool reusable);
+
+// The slot takes calls from the calling thread, and from no other, until
+// left; entering returns the thread it took calls from before (scopes nest).
+// A null slot is ignored.
+std::thread::id enter_callback_slot(const CoreCallbacks *slot);
+void leave_callback_slot(const CoreCallbacks *slot, std::thread::id previous);
 
 } // namespace tovarune

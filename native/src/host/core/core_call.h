@@ -1,7 +1,6 @@
 #pragma once
 
 #include <mutex>
-#include <utility>
 
 namespace tovarune {
 
@@ -21,13 +20,6 @@ public:
 private:
     static inline thread_local int depth_ = 0;
 };
-
-// Calls a core's entry point inside a CoreCall.
-template <typename Result, typename... Parameters, typename... Arguments>
-Result call_core(Result (*entry_point)(Parameters...), Arguments &&...arguments) {
-    const CoreCall call;
-    return entry_point(std::forward<Arguments>(arguments)...);
-}
 
 // Held while a core starts, stops, loads or unloads a game, and while a core
 // library is opened or closed. Cores share the C library's hidden state in

@@ -67,6 +67,7 @@ bool Player::load_core(const std::string &path) {
     void *port_device = find_symbol(core_module_, "retro_set_controller_port_device");
     std::memcpy(&set_controller_port_device_, &port_device, sizeof port_device);
 
+    told_of_other_threads_ = false;
     // The libretro default, for a core that never names its format.
     pixel_format_ = RETRO_PIXEL_FORMAT_0RGB1555;
     call_core(core_api_.retro_set_environment, callbacks_->environment);

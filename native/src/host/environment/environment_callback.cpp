@@ -26,6 +26,7 @@ constexpr Command commands[] = {
     {RETRO_ENVIRONMENT_GET_CORE_ASSETS_DIRECTORY, get_system_directory},
     {RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, get_save_directory},
     {RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, accept},
+    {RETRO_ENVIRONMENT_GET_LOG_INTERFACE, get_log_interface},
     {RETRO_ENVIRONMENT_GET_LANGUAGE, get_language},
 };
 

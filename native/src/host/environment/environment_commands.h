@@ -20,6 +20,9 @@ bool accept(Player &player, void *data);
 bool get_system_directory(Player &player, void *data);
 bool get_save_directory(Player &player, void *data);
 
+// The log interface.
+bool get_log_interface(Player &player, void *data);
+
 // Pixel format.
 bool set_pixel_format(Player &player, void *data);
 

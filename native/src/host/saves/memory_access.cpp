@@ -1,5 +1,4 @@
 #include "saves/memory_access.h"
-#include "core/core_call.h"
 #include "player.h"
 
 #include <libretro.h>
@@ -23,7 +22,8 @@ MemoryView memory_range(MemoryView region, std::int64_t offset, std::int64_t len
     return {region.data + start, static_cast<std::size_t>(count)};
 }
 
-MemoryView core_memory(const CoreApi &api, unsigned id) {
+MemoryView Player::core_memory(unsigned id) const {
+    const CoreApi &api = core_api_;
     if (api.retro_get_memory_data == nullptr || api.retro_get_memory_size == nullptr) {
         return {};
     }
@@ -41,7 +41,7 @@ MemoryView Player::memory_region(std::int32_t region) const {
     if (!game_loaded_ || region < RETRO_MEMORY_SAVE_RAM || region > RETRO_MEMORY_VIDEO_RAM) {
         return {};
     }
-    return core_memory(core_api_, static_cast<unsigned>(region));
+    return core_memory(static_cast<unsigned>(region));
 }
 
 std::int64_t Player::memory_size(std::int32_t region) const {

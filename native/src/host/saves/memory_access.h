@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/core_api.h"
-
 #include <cstddef>
 #include <cstdint>
 
@@ -13,10 +11,6 @@ struct MemoryView {
     std::uint8_t *data = nullptr;
     std::size_t size = 0;
 };
-
-// A core's memory region `id` (RETRO_MEMORY_*) as the core gives it; an empty
-// view when the core exposes none.
-MemoryView core_memory(const CoreApi &api, unsigned id);
 
 // The `length` bytes at `offset` of `region`, when they lie wholly inside it;
 // an empty view for a negative, overflowing or past-the-end range.

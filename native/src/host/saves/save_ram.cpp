@@ -7,7 +7,7 @@ namespace tovarune {
 
 void Player::load_save_ram() {
     unreadable_save_ram_path_.clear();
-    const MemoryView ram = core_memory(core_api_, RETRO_MEMORY_SAVE_RAM);
+    const MemoryView ram = core_memory(RETRO_MEMORY_SAVE_RAM);
     if (ram.data == nullptr) {
         return;
     }
@@ -22,7 +22,7 @@ void Player::load_save_ram() {
 }
 
 void Player::store_save_ram() {
-    const MemoryView ram = core_memory(core_api_, RETRO_MEMORY_SAVE_RAM);
+    const MemoryView ram = core_memory(RETRO_MEMORY_SAVE_RAM);
     if (ram.data == nullptr) {
         return;
     }

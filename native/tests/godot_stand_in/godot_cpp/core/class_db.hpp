@@ -3,6 +3,7 @@
 // Test stand-in: ClassDB records classes and methods for tests to inspect.
 
 #include <godot_cpp/core/defs.hpp>
+#include <godot_cpp/core/object.hpp>
 #include <godot_cpp/variant/variant.hpp>
 #include <stand_in.hpp>
 
@@ -60,6 +61,14 @@ public:
         record.method = p_method;
         stand_in::classes().back().methods.push_back(record);
         return nullptr;
+    }
+
+    static void add_signal(const char *, const MethodInfo &p_signal) {
+        stand_in::SignalRecord record{p_signal.name, {}};
+        for (const PropertyInfo &argument : p_signal.arguments) {
+            record.argument_names.push_back(argument.name);
+        }
+        stand_in::classes().back().signals.push_back(record);
     }
 };
 

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "host/core/player_events.h"
+
+#include <godot_cpp/classes/object.hpp>
+
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace tovarune {
+
+// The player's news, as the signals the node declares. News comes on any
+// thread, some of it from inside a core's call; it waits here until the main
+// thread, outside every core call, emits it: the handlers are scripts and
+// scene nodes.
+class PlayerSignals final : public PlayerEvents {
+public:
+    // A signal ready to go out from the node.
+    using Signal = std::function<void(godot::Object &node)>;
+
+    void core_logged(unsigned level, const std::string &message) override;
+
+    // On the main thread outside any core call: what waits, in order, to go
+    // out; nothing elsewhere.
+    std::vector<Signal> take();
+
+private:
+    void add(Signal signal);
+
+    std::mutex mutex_;
+    std::vector<Signal> pending_;
+    std::size_t pending_log_lines_ = 0;
+    // Main thread only: the warnings and errors the engine's output has shown.
+    std::unordered_set<std::string> printed_;
+};
+
+} // namespace tovarune
