@@ -12,6 +12,7 @@
 #include "input/joypad.h"
 #include "media/audio_queue.h"
 #include "media/frame_sink.h"
+#include "media/hw/hardware_render.h"
 #include "saves/memory_access.h"
 
 #include <libretro.h>
@@ -142,7 +143,7 @@ public:
 
     // Marks the calling thread as inside this player's core, for calls into
     // the core made outside the player's own methods.
-    CoreScope enter_core() const { return CoreScope(callbacks_); }
+    CoreScope enter_core() const { return CoreScope(callbacks_, hardware_render_.get()); }
 
     // A line for the log: from the core's log interface (any thread), or of
     // the player's own.
@@ -168,6 +169,11 @@ public:
     LibraryHandle library() const { return core_module_; }
     // The functions this player's core calls back; null without a core.
     const CoreCallbacks *callbacks() const { return callbacks_; }
+    // The core's hardware rendering: its context, framebuffer and frames.
+    HardwareRender &hardware_render() const { return *hardware_render_; }
+
+    // In last_error() when a core that renders with OpenGL cannot get a context.
+    static constexpr const char *no_gl_context = "Nao foi possivel criar um contexto OpenGL.";
 
 private:
     // Calls a core's entry point inside a CoreScope.
@@ -189,6 +195,7 @@ private:
     std::size_t state_size();
     bool serialize_state(std::uint8_t *data, std::size_t size);
     MemoryView memory_region(std::int32_t region) const;
+    bool prepare_hardware_render();
 
     mutable std::recursive_mutex mutex_;
     LibraryHandle core_module_ = nullptr;
@@ -225,6 +232,8 @@ private:
     const EngineFiles *engine_files_ = nullptr;
     PlayerEvents *events_ = nullptr;
     std::atomic<bool> told_of_other_threads_{false};
+    // Held by pointer: CoreScope reaches it from const methods.
+    std::unique_ptr<HardwareRender> hardware_render_ = std::make_unique<HardwareRender>();
 };
 
 } // namespace tovarune

@@ -1,8 +1,12 @@
 // A libretro core that does only what its test asks, and logs every call.
 // Build variants leave out an entry point, report another API version, or
-// lack the optional retro_set_controller_port_device, or import a helper DLL.
+// lack the optional retro_set_controller_port_device, or import a helper DLL,
+// or render with OpenGL (fake_gl.cpp).
 
 #include "fake_core_control.h"
+#ifdef FAKE_CORE_GL
+#include "fake_gl.h"
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -24,6 +28,9 @@ FakeCoreControl control;
 void record(const char *entry_point) {
     if (control.call_count < sizeof control.calls / sizeof control.calls[0]) {
         control.calls[control.call_count++] = entry_point;
+#ifdef FAKE_CORE_GL
+        fake_gl_saw(control.call_count - 1);
+#endif
     }
     if (control.hook != nullptr) {
         control.hook(entry_point);
@@ -31,6 +38,10 @@ void record(const char *entry_point) {
 }
 
 } // namespace
+
+#ifdef FAKE_CORE_GL
+void fake_core_record(const char *entry_point) { record(entry_point); }
+#endif
 
 extern "C" {
 
@@ -42,6 +53,9 @@ RETRO_API void fake_core_reset() {
     control.serialize_size = 16;
     control.serialize_result = true;
     control.unserialize_result = true;
+#ifdef FAKE_CORE_GL
+    fake_gl_reset();
+#endif
 }
 
 RETRO_API void retro_init() { record("retro_init"); }
@@ -111,6 +125,11 @@ RETRO_API bool retro_load_game(const retro_game_info *game) {
         std::memcpy(control.game_bytes, game->data,
                     std::min(game->size, sizeof control.game_bytes));
     }
+#ifdef FAKE_CORE_GL
+    if (!fake_gl_load_game(control.environment)) {
+        return false;
+    }
+#endif
     return control.accept_game;
 }
 
@@ -121,6 +140,9 @@ RETRO_API void retro_run() {
     if (control.input_poll != nullptr) {
         control.input_poll();
     }
+#ifdef FAKE_CORE_GL
+    fake_gl_run(control.video_refresh);
+#endif
     if (control.frame_data != nullptr && control.video_refresh != nullptr) {
         control.video_refresh(control.frame_data, control.frame_width, control.frame_height,
                               control.frame_pitch);

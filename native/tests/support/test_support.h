@@ -83,6 +83,10 @@ public:
     FakeCoreControl *operator->() { return control_; }
 
     std::vector<std::string> calls() const;
+    // What the library's exported `T *name()` returns.
+    template <typename T> T &exported(const char *name) {
+        return *reinterpret_cast<T *(*)()>(find_symbol(library_, name))();
+    }
     // The knobs of the newest FakeCore, for hooks, which cannot capture.
     static FakeCoreControl &current() { return *current_; }
     void clear_calls() { control_->call_count = 0; }

@@ -93,6 +93,7 @@ void Player::unload_core() {
     if (core_loaded_ && core_api_.retro_deinit != nullptr) {
         call_core(core_api_.retro_deinit);
     }
+    hardware_render_->forget();
     core_loaded_ = false;
     close_core_module();
 }

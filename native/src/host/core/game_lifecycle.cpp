@@ -60,12 +60,23 @@ bool Player::load_game(const std::string &path) {
     std::unique_lock<std::mutex> serial(core_lifecycle_mutex());
     if (!call_core(core_api_.retro_load_game, &game)) {
         serial.unlock();
-        last_error_ = "O core Snes9x recusou a ROM.";
+        last_error_ =
+            hardware_render_->context_failed() ? no_gl_context : "O core Snes9x recusou a ROM.";
+        hardware_render_->forget();
         release_rom_data();
         return false;
     }
     call_core(core_api_.retro_get_system_av_info, &av_info_);
     serial.unlock();
+    if (!prepare_hardware_render()) {
+        serial.lock();
+        call_core(core_api_.retro_unload_game);
+        serial.unlock();
+        hardware_render_->forget();
+        last_error_ = no_gl_context;
+        release_rom_data();
+        return false;
+    }
     if (set_controller_port_device_ != nullptr) {
         call_core(set_controller_port_device_, 0u, static_cast<unsigned>(RETRO_DEVICE_JOYPAD));
     }
@@ -92,8 +103,12 @@ void Player::unload_game() {
     store_save_ram();
     {
         const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
+        if (const retro_hw_context_reset_t destroy = hardware_render_->take_context_destroy()) {
+            call_core(destroy);
+        }
         call_core(core_api_.retro_unload_game);
     }
+    hardware_render_->end_game();
     game_loaded_ = false;
     release_rom_data();
     audio_frames_.clear();
@@ -104,6 +119,9 @@ void Player::unload_game() {
 void Player::run_frame() {
     const Lock held = lock();
     if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way()) {
+        if (!prepare_hardware_render()) {
+            hardware_render_->forget(); // asked for in the last frame, and impossible
+        }
         call_core(core_api_.retro_run);
     }
 }

@@ -1,6 +1,8 @@
 #include "core/callbacks.h"
 #include "environment/environment_commands.h"
 
+#include <initializer_list>
+
 namespace tovarune {
 
 namespace {
@@ -28,16 +30,24 @@ constexpr Command commands[] = {
     {RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, accept},
     {RETRO_ENVIRONMENT_GET_LOG_INTERFACE, get_log_interface},
     {RETRO_ENVIRONMENT_GET_LANGUAGE, get_language},
+    {RETRO_ENVIRONMENT_SET_HW_RENDER, set_hw_render},
+    {RETRO_ENVIRONMENT_GET_PREFERRED_HW_RENDER, get_preferred_hw_render},
+    {RETRO_ENVIRONMENT_SET_HW_SHARED_CONTEXT, set_hw_shared_context},
 };
 
 } // namespace
 
 bool environment_callback(Player &player, unsigned command, void *data) {
-    // The experimental flag marks a command as unstable, not as another one.
-    const unsigned number = command & ~static_cast<unsigned>(RETRO_ENVIRONMENT_EXPERIMENTAL);
-    for (const Command &known : commands) {
-        if (known.number == number) {
-            return known.answer(player, data);
+    // The experimental flag on a stable command marks it as unstable, not as
+    // another one; but some experimental commands share their number with a
+    // stable one (SET_HW_SHARED_CONTEXT and SET_SERIALIZATION_QUIRKS are 44),
+    // so the exact number comes first.
+    const unsigned stable = command & ~static_cast<unsigned>(RETRO_ENVIRONMENT_EXPERIMENTAL);
+    for (const unsigned number : {command, stable}) {
+        for (const Command &known : commands) {
+            if (known.number == number) {
+                return known.answer(player, data);
+            }
         }
     }
     return false;

@@ -31,5 +31,10 @@ bool get_variable(Player &player, void *data);
 bool set_variables(Player &player, void *data);
 bool get_variable_update(Player &player, void *data);
 
+// Hardware rendering.
+bool set_hw_render(Player &player, void *data);
+bool get_preferred_hw_render(Player &player, void *data);
+bool set_hw_shared_context(Player &player, void *data);
+
 } // namespace environment
 } // namespace tovarune

@@ -5,7 +5,11 @@ namespace tovarune {
 
 void video_refresh_callback(Player &player, const void *data, unsigned width, unsigned height,
                             size_t pitch) {
-    if (data == nullptr || data == RETRO_HW_FRAME_BUFFER_VALID) {
+    if (data == RETRO_HW_FRAME_BUFFER_VALID) {
+        player.hardware_render().present(width, height, player.frame_sink());
+        return;
+    }
+    if (data == nullptr) {
         return;
     }
     // A frame beyond the engine's limits, or with rows too short for the
