@@ -9,6 +9,10 @@
 # ${TMPDIR:-/tmp}/tovarune-mutate), so later runs build incrementally.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Wine's OpenGL needs an X server (tools/test.sh).
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
+fi
 root=$PWD
 list=tools/mutations.txt
 pattern=${1:-}

@@ -15,6 +15,10 @@ packages=(
   clang-14 libclang-rt-14-dev   # libFuzzer, for tools/fuzz.sh
   libretro-nestopia libretro-gambatte libretro-mgba
   libretro-bsnes-mercury-performance libretro-beetle-pce-fast
+  # OpenGL cores: Mesa's EGL and llvmpipe (no GPU or display needed), the
+  # headers the host and the fake core are built with, and an X server for
+  # Wine's OpenGL
+  libegl1 libegl-mesa0 libgl1-mesa-dri libgles2 libegl-dev libgl-dev libgles-dev xvfb xauth
   # Windows: the -posix MinGW compilers (the -win32 ones lack std::thread and
   # std::mutex), and Wine to run the Windows tests.
   g++-mingw-w64-x86-64-posix wine64 wine

@@ -4,6 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Wine's OpenGL needs an X server: the whole run goes under a virtual one
+# (started before Wine boots, so that Wine's own processes share it).
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
+fi
+
 if [ ! -d build-windows ]; then
   echo "build-windows/ is missing: run tools/setup.sh" >&2
   exit 1

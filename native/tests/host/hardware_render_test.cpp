@@ -113,6 +113,13 @@ TEST_F(HardwareRender, TheContextIsCurrentForEveryCallOfTheGameInTheContractsOrd
     EXPECT_TRUE(gl().filled);
     player.run_frame();
     EXPECT_FALSE(context_current_here());
+    // The engine's own context, where it has one on this thread, comes back.
+    const std::unique_ptr<GraphicsContext> engine =
+        create_gl_context({ContextRequest::Api::desktop_compatibility, 0, 0, false});
+    ASSERT_TRUE(engine != nullptr && engine->make_current());
+    player.run_frame();
+    EXPECT_TRUE(context_current_here());
+    engine->release();
     std::vector<std::uint8_t> state;
     ASSERT_TRUE(player.save_state_to([&](std::size_t size) {
         state.resize(size);
@@ -230,6 +237,10 @@ TEST_F(HardwareRender, ContextsStayWhenCachedAndFramebuffersGrow) {
         ASSERT_TRUE(player.load_game(rom));
         EXPECT_EQ(gl().kept_context, cache);
     }
+    knobs.width = 20; // beyond the framebuffer: never read
+    const int frames = sink.frames;
+    player.run_frame();
+    EXPECT_EQ(sink.frames, frames);
     std::uintptr_t framebuffers[2] = {0, 1};
     act_inside("retro_run", [&] {
         framebuffers[0] = knobs.request.get_current_framebuffer();
@@ -243,6 +254,19 @@ TEST_F(HardwareRender, ContextsStayWhenCachedAndFramebuffersGrow) {
     EXPECT_EQ(sink.last_frame.width * 100 + sink.last_frame.height, 2010u);
     EXPECT_EQ(pixel(sink, 19, 9), (Rgb{0x20, 64, 128}));
     EXPECT_EQ(pixel(sink, 1, 1), (Rgb{255, 0, 0}));
+}
+
+// Through pixel-pack buffers, each frame shows one frame late.
+TEST_F(HardwareRender, DelayedReadBackShowsEachFrameOneFrameLate) {
+    player.hardware_render().set_delayed_read(true);
+    ASSERT_TRUE(play());
+    player.run_frame();
+    EXPECT_EQ(sink.frames, 0);
+    gl().shade = 0x30;
+    player.run_frame();
+    ASSERT_EQ(sink.frames, 1);
+    EXPECT_EQ(pixel(sink, 0, 0)[0], 0x20);
+    EXPECT_EQ(pixel(sink, 1, 2), (Rgb{255, 0, 0}));
 }
 
 } // namespace
