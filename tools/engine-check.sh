@@ -2,7 +2,8 @@
 # Checks in a real Godot editor binary, named by GODOT_BIN (CI has none, so
 # without it this only says it skipped): the demo plays each Debian core's test
 # ROM headless, then the packaged addon, unzipped into an empty project, loads
-# and passes the drop-in screen's checks and those of eight players at once.
+# and passes the drop-in screen's checks, those of eight players at once, and
+# those of cores that render with OpenGL.
 # Needs the Linux template_debug library (docs/extension.md) and the test ROMs
 # of build/ (tools/setup.sh).
 set -euo pipefail
@@ -53,5 +54,17 @@ run --path "$project" --script res://libretro_screen_check.gd -- \
   "--core=$cores/gambatte_libretro.so" "--rom=$PWD/$roms/battery.gb" \
   "--nes-core=$cores/nestopia_libretro.so" "--nes-rom=$PWD/$roms/battery.nes"
 run --path "$project" --script res://many_players_check.gd -- "--cores=$cores" "--roms=$PWD/$roms"
+# Cores that render with OpenGL: the fake one, and a real PlayStation core (Beetle
+# PSX HW, built from its source) where TOVARUNE_PSX_HW_CORE names it.
+cp native/tests/engine/hardware_render_check.gd "$project/"
+psx=()
+if [ -n "${TOVARUNE_PSX_HW_CORE:-}" ]; then
+  psx=("--psx-core=$TOVARUNE_PSX_HW_CORE" "--psx-game=$PWD/$roms/scene.exe"
+    "--psx-system=$PWD/$roms/psx_system")
+else
+  echo "TOVARUNE_PSX_HW_CORE is not set: skipping the real hardware-rendering core"
+fi
+run --path "$project" --script res://hardware_render_check.gd -- \
+  "--fake-core=$PWD/build/fake_cores/fake_gl_core.so" "--rom=$PWD/$roms/battery.nes" "${psx[@]}"
 [ "$status" -eq 0 ] && echo "engine checks passed" || echo "FAIL: engine checks"
 exit "$status"

@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   retroarch-dev       # libretro.h
   cc65                # assembles the test ROMs
+  binutils-mipsel-linux-gnu     # the PlayStation program of the engine checks
   clang-format
   zip                 # tools/package.sh
   clang-14 libclang-rt-14-dev   # libFuzzer, for tools/fuzz.sh

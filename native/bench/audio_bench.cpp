@@ -1,8 +1,8 @@
 // One frame's worth of sound: an 800-frame batch appended, then popped as a
 // script pops it.
 
-#include "media/audio_queue.h"
 #include "core/callbacks.h"
+#include "media/audio_queue.h"
 #include "player.h"
 
 #include <benchmark/benchmark.h>

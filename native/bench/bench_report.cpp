@@ -26,6 +26,9 @@ std::string baseline_of(const std::string &name) {
         name.compare(name.size() - 5, 5, "/host") == 0) {
         return name.substr(0, name.size() - 5) + "/bare";
     }
+    if (starts_with(name, "read_back/") && name.find("/draw_only") == std::string::npos) {
+        return name.substr(0, name.rfind('/')) + "/draw_only";
+    }
     return {};
 }
 
@@ -38,6 +41,9 @@ std::string describe(const std::string &name, double seconds, double baseline_se
                       (seconds / baseline_seconds - 1.0) * 100.0);
     } else if (starts_with(name, "core/")) {
         std::snprintf(text, sizeof text, "%.0f fps", 1.0 / seconds);
+    } else if (starts_with(name, "read_back/") && baseline_seconds > 0) {
+        std::snprintf(text, sizeof text, "%+.3f ms a frame over drawing alone",
+                      (seconds - baseline_seconds) * 1e3);
     } else if (starts_with(name, "host_frame/")) {
         std::snprintf(text, sizeof text, "%.2f %% of a 16.7 ms frame",
                       seconds / (1.0 / 60.0) * 100.0);

@@ -8,6 +8,7 @@ namespace tovarune::bench {
 //   convert/<format>/<size>   beside   memcpy/<size>
 //   host_frame/...            beside   (a 60 Hz frame)
 //   core/<name>/host          beside   core/<name>/bare
+//   read_back/<size>/<mode>   beside   read_back/<size>/draw_only
 std::string baseline_of(const std::string &name);
 
 // The last column of the table: the ratio or share that matters for `name`.

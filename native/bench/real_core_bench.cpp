@@ -4,9 +4,9 @@
 
 #include "bench_sink.h"
 #include "content/byte_buffer.h"
+#include "content/file_io.h"
 #include "core/core_api.h"
 #include "core/core_library.h"
-#include "content/file_io.h"
 #include "player.h"
 
 #include <benchmark/benchmark.h>

@@ -54,6 +54,7 @@ RETRO_API void fake_core_reset() {
     control.serialize_result = true;
     control.unserialize_result = true;
 #ifdef FAKE_CORE_GL
+    control.av_info.geometry = {8, 6, 8, 6, 0.0f}; // the size it renders at
     fake_gl_reset();
 #endif
 }

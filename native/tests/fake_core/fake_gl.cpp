@@ -16,8 +16,9 @@ FakeGlControl control;
 
 #define GL_FUNCTIONS(X)                                                                            \
     X(GETSTRING, GetString)                                                                        \
-    X(GETINTEGERV, GetIntegerv) X(BINDFRAMEBUFFER, BindFramebuffer) X(VIEWPORT, Viewport)          \
-        X(ENABLE, Enable) X(DISABLE, Disable) X(SCISSOR, Scissor) X(CLEARCOLOR, ClearColor)        \
+    X(GETINTEGERV, GetIntegerv)                                                                    \
+    X(BINDFRAMEBUFFER, BindFramebuffer) X(VIEWPORT, Viewport) X(ENABLE, Enable)                    \
+        X(DISABLE, Disable) X(SCISSOR, Scissor) X(CLEARCOLOR, ClearColor)                          \
             X(CLEARSTENCIL, ClearStencil) X(CLEAR, Clear) X(STENCILFUNC, StencilFunc)              \
                 X(GENTEXTURES, GenTextures) X(BINDTEXTURE, BindTexture) X(ISTEXTURE, IsTexture)    \
                     X(PIXELSTOREI, PixelStorei) X(GENBUFFERS, GenBuffers)                          \

@@ -40,7 +40,6 @@ bool context_current_here() {
 class HardwareRender : public ::testing::Test {
 protected:
     void SetUp() override {
-        core->av_info.geometry = {8, 6, 8, 6, 0.0f};
         player.set_frame_sink(&sink);
         write_bytes(rom, {1});
     }
@@ -153,7 +152,6 @@ TEST_F(HardwareRender, PlayersKeepTheirOwnContextsOnAnyThread) {
     other.set_frame_sink(&other_sink);
     ASSERT_TRUE(play());
     ASSERT_TRUE(other.load_core(core.path())); // a private copy, with knobs of its own
-    fake_core_of(other).av_info.geometry = core->av_info.geometry;
     fake_gl_of(other).shade = 0x90;
     ASSERT_TRUE(other.load_game(rom));
     for (int round = 0; round < 4; ++round) {
