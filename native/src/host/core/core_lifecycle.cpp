@@ -33,8 +33,10 @@ Player::~Player() {
     if (CoreCall::under_way()) {
         // Freed from inside a core's call: the core cannot be told, and its
         // library stays mapped (and held) for code that may still be on the
-        // stack, as do its callbacks, which now reach nobody.
+        // stack, as do its callbacks, which now reach nobody, and its
+        // graphics context, current until the core returns.
         release_callback_slot(callbacks_, false);
+        static_cast<void>(hardware_render_.release());
         return;
     }
     unload_core();

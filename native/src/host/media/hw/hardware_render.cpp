@@ -93,8 +93,13 @@ bool HardwareRender::negotiate(retro_hw_render_callback *request) {
         context_failed_ = false;
         return true;
     }
-    // A context the core kept from its last game serves a request like it.
-    const bool kept = renderer_ != nullptr && !accepted_ && same_kind(callback_, *request);
+    // A context the core kept from its last game serves a request like it, as
+    // does the context of this game when the core asks for it again.
+    const bool kept = renderer_ != nullptr && same_kind(callback_, *request);
+    if (kept && accepted_ && (request->depth != callback_.depth ||
+                              request->stencil != callback_.stencil)) {
+        prepared_ = false; // a framebuffer with other attachments, in the same context
+    }
     if (!kept) {
         bool refused = false;
         std::unique_ptr<HardwareRenderer> renderer = create_gl_renderer(*request, refused);
@@ -108,9 +113,11 @@ bool HardwareRender::negotiate(retro_hw_render_callback *request) {
     // Filled before the answer: a core may keep them at once.
     request->get_current_framebuffer = current_framebuffer;
     request->get_proc_address = proc_address;
+    if (!kept || !accepted_) {
+        prepared_ = false;
+    }
     callback_ = *request;
     accepted_ = true;
-    prepared_ = false;
     context_failed_ = false;
     if (current != this) {
         // For the rest of the core's call, which CoreScope ends.
