@@ -27,6 +27,14 @@ retro_proc_address_t proc_address(const char *name) {
                                        : gl_proc_address_without_context(name);
 }
 
+void release_current() {
+    if (current_renderer != nullptr) {
+        current_renderer->release();
+    }
+    current = nullptr;
+    current_renderer = nullptr;
+}
+
 bool same_kind(const retro_hw_render_callback &a, const retro_hw_render_callback &b) {
     return a.context_type == b.context_type && a.version_major == b.version_major &&
            a.version_minor == b.version_minor && a.debug_context == b.debug_context;
@@ -41,11 +49,7 @@ HardwareRender::~HardwareRender() { drop_renderer(); }
 HardwareRender *HardwareRender::enter() {
     HardwareRender *before = current;
     if (renderer_ != nullptr && before != this) {
-        if (before != nullptr) {
-            before->renderer_->release();
-            current = nullptr;
-            current_renderer = nullptr;
-        }
+        release_current();
         make_current_here();
     }
     return before;
@@ -56,11 +60,7 @@ void HardwareRender::leave(HardwareRender *before) {
         return;
     }
     // This scope made a context current, or a context was made inside it.
-    if (current != nullptr) {
-        current_renderer->release();
-    }
-    current = nullptr;
-    current_renderer = nullptr;
+    release_current();
     if (before != nullptr && before->renderer_ != nullptr) {
         before->make_current_here();
     }
@@ -75,9 +75,7 @@ void HardwareRender::make_current_here() {
 
 void HardwareRender::drop_renderer() {
     if (current == this) {
-        current_renderer->release();
-        current = nullptr;
-        current_renderer = nullptr;
+        release_current();
     }
     renderer_.reset();
     accepted_ = prepared_ = reset_done_ = false;
@@ -96,8 +94,8 @@ bool HardwareRender::negotiate(retro_hw_render_callback *request) {
     // A context the core kept from its last game serves a request like it, as
     // does the context of this game when the core asks for it again.
     const bool kept = renderer_ != nullptr && same_kind(callback_, *request);
-    if (kept && accepted_ && (request->depth != callback_.depth ||
-                              request->stencil != callback_.stencil)) {
+    if (kept && accepted_ &&
+        (request->depth != callback_.depth || request->stencil != callback_.stencil)) {
         prepared_ = false; // a framebuffer with other attachments, in the same context
     }
     if (!kept) {
@@ -121,11 +119,7 @@ bool HardwareRender::negotiate(retro_hw_render_callback *request) {
     context_failed_ = false;
     if (current != this) {
         // For the rest of the core's call, which CoreScope ends.
-        if (current != nullptr) {
-            current_renderer->release();
-            current = nullptr;
-            current_renderer = nullptr;
-        }
+        release_current();
         make_current_here();
     }
     renderer_->set_delayed_read(delayed_read_);
