@@ -24,6 +24,9 @@ add_subdirectory("${TOVARUNE_GODOT_CPP}" "${CMAKE_BINARY_DIR}/godot-cpp" EXCLUDE
 add_library(tovarune_extension SHARED src/register_types.cpp src/libretro_player.cpp src/godot_files.cpp src/engine_text.cpp src/player_signals.cpp ${host_sources})
 target_include_directories(tovarune_extension PRIVATE src src/host ${LIBRETRO_INCLUDE_DIR})
 target_link_libraries(tovarune_extension PRIVATE godot::cpp ${CMAKE_DL_LIBS})
+if(WIN32)
+  target_link_libraries(tovarune_extension PRIVATE gdi32 user32) # the hidden windows of GL contexts
+endif()
 target_compile_options(tovarune_extension PRIVATE ${TOVARUNE_WARNINGS})
 
 # The editor's class reference, compiled in where the editor can show it.
