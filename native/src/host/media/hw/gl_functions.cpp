@@ -82,7 +82,9 @@ bool GlFunctions::load(GraphicsContext &context) {
                          bind(context, DeleteBuffers, "glDeleteBuffers");
     packed_depth_stencil = !embedded || major >= 3 ||
                            has_extension(*this, get_string_i, "GL_OES_packed_depth_stencil");
-    reads_bgra = !embedded || has_extension(*this, get_string_i, "GL_EXT_read_format_bgra");
+    // OpenGL ES promises RGBA reads alone: BGRA needs an extension, which the
+    // drivers that lack it lack.
+    reads_bgra = !embedded;
     return true;
 }
 
