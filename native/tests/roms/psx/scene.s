@@ -30,18 +30,16 @@ _start:
     sw    $t0, 0x1814($s0)
     li    $t0, 0x03000000           # display on
     sw    $t0, 0x1814($s0)
-    li    $a0, 0xE1000400           # GP0: drawing to the displayed area allowed
-    jal   gp0
+    jal   idle
     nop
-    li    $a0, 0xE3000000           # drawing area from 0,0
-    jal   gp0
-    nop
-    li    $a0, 0xE403BD3F           # to 319,239
-    jal   gp0
-    nop
-    li    $a0, 0xE5000000           # drawing offset 0,0
-    jal   gp0
-    nop
+    li    $t0, 0xE1000400           # GP0: drawing to the displayed area allowed
+    sw    $t0, 0x1810($s0)
+    li    $t0, 0xE3000000           # drawing area from 0,0
+    sw    $t0, 0x1810($s0)
+    li    $t0, 0xE403BD3F           # to 319,239
+    sw    $t0, 0x1810($s0)
+    li    $t0, 0xE5000000           # drawing offset 0,0
+    sw    $t0, 0x1810($s0)
     move  $s1, $zero                # frames
 frame:
     lw    $t0, 0x1070($s0)          # wait for the vertical blank
@@ -52,49 +50,44 @@ frame:
     li    $t0, 0xFFFFFFFE
     sw    $t0, 0x1070($s0)
     addiu $s1, $s1, 1
-    li    $a0, 0x02602010           # fill 320x240 with red 10, green 20, blue 60
-    jal   gp0
+    jal   idle
     nop
-    move  $a0, $zero
-    jal   gp0
+    li    $t0, 0x02602010           # fill 320x240 with red 10, green 20, blue 60
+    sw    $t0, 0x1810($s0)
+    sw    $zero, 0x1810($s0)
+    li    $t0, 0x00F00140
+    sw    $t0, 0x1810($s0)
+    jal   idle
     nop
-    li    $a0, 0x00F00140
-    jal   gp0
+    li    $t0, 0x200000FF           # red triangle (40,40) (200,40) (40,200)
+    sw    $t0, 0x1810($s0)
+    li    $t0, 0x00280028
+    sw    $t0, 0x1810($s0)
+    li    $t0, 0x002800C8
+    sw    $t0, 0x1810($s0)
+    li    $t0, 0x00C80028
+    sw    $t0, 0x1810($s0)
+    jal   idle
     nop
-    li    $a0, 0x200000FF           # red triangle (40,40) (200,40) (40,200)
-    jal   gp0
-    nop
-    li    $a0, 0x00280028
-    jal   gp0
-    nop
-    li    $a0, 0x002800C8
-    jal   gp0
-    nop
-    li    $a0, 0x00C80028
-    jal   gp0
-    nop
-    li    $a0, 0x0200FF00           # green square at (frame & 0xF0, 208)
-    jal   gp0
-    nop
+    li    $t0, 0x0200FF00           # green square at (frame & 0xF0, 208)
+    sw    $t0, 0x1810($s0)
     andi  $t1, $s1, 0xF0
-    lui   $a0, 0x00D0
-    or    $a0, $a0, $t1
-    jal   gp0
-    nop
-    li    $a0, 0x00200020
-    jal   gp0
-    nop
+    lui   $t0, 0x00D0
+    or    $t0, $t0, $t1
+    sw    $t0, 0x1810($s0)
+    li    $t0, 0x00200020
+    sw    $t0, 0x1810($s0)
     b     frame
     nop
 
-# Writes $a0 to GP0 once the GPU takes a command word.
-gp0:
+# Returns once the GPU is idle: no command under way, its queue empty.
+idle:
     lw    $t0, 0x1814($s0)
     lui   $t2, 0x0400
     and   $t0, $t0, $t2
-    beq   $t0, $zero, gp0
+    beq   $t0, $zero, idle
     nop
     jr    $ra
-    sw    $a0, 0x1810($s0)
+    nop
     .balign 0x800
 end:

@@ -12,6 +12,7 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace tovarune {
@@ -104,6 +105,12 @@ bool open_display(Egl &egl, void *library) {
 const Egl *loaded_egl() {
     static const Egl *const loaded = [] {
         static Egl egl;
+        // libglvnd rewrites its OpenGL entry points to jump straight into the
+        // driver while one thread has a context current; with the contexts of
+        // players made current on one thread after another, Mesa was seen to
+        // crash in them. Its plain dispatch costs one indirection a call. A
+        // setting of the user's own stands.
+        setenv("__GLVND_DISALLOW_PATCHING", "1", 0);
         void *library = dlopen("libEGL.so.1", RTLD_NOW | RTLD_LOCAL);
         if (!load_functions(egl, library) || !open_display(egl, library)) {
             return static_cast<const Egl *>(nullptr);
