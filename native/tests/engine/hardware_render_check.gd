@@ -130,9 +130,11 @@ func fake_picture_is_right(image: Image) -> bool:
 # top left, and a green square stepping along the bottom; drawn by the OpenGL renderer.
 func psx_picture_is_right(image: Image, lines: Array[String]) -> bool:
 	var background := Color8(0x10, 0x20, 0x60)
+	# Its OpenGL renderer binds its shader programs; its fallback to software says so.
 	var drawn_by_gpu := lines.any(func(line: String) -> bool:
-		return line.contains("requesting hardware render context")) \
-		and not lines.any(func(line: String) -> bool: return line.contains("rejected"))
+		return line.contains("Binding program for first time")) \
+		and not lines.any(func(line: String) -> bool:
+			return line.contains("software renderer") or line.contains("rejected"))
 	var square := 0
 	for x in 320:
 		if near(image, (x + 0.5) / 320, 224.5 / 240, Color.GREEN):
