@@ -331,6 +331,7 @@ void LibretroPlayer::_bind_methods() {
     ClassDB::bind_method(D_METHOD("load_state_from_bytes", "data"),
                          &LibretroPlayer::load_state_from_bytes);
     ClassDB::bind_method(D_METHOD("get_core_info"), &LibretroPlayer::get_core_info);
+    bind_input_methods();
 }
 
 } // namespace tovarune

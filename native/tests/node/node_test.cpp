@@ -66,6 +66,15 @@ TEST(Registration, RegistersTheNodeWithItsMethods) {
         {"get_memory_size(region) const", BOUND(get_memory_size)}, {"read_memory(region,offset,length) const", BOUND(read_memory)},
         {"write_memory(region,offset,data)", BOUND(write_memory)}, {"save_state_to_bytes()", BOUND(save_state_to_bytes)},
         {"load_state_from_bytes(data)", BOUND(load_state_from_bytes)}, {"get_core_info() const", BOUND(get_core_info)},
+        {"set_analog_button(port,button_id,value)", BOUND(set_analog_button)}, {"add_mouse_motion(port,dx,dy)", BOUND(add_mouse_motion)},
+        {"set_mouse_button(port,button_id,pressed)", BOUND(set_mouse_button)},
+        {"add_mouse_wheel(port,vertical,horizontal)", BOUND(add_mouse_wheel)},
+        {"set_pointer(port,touch,position,pressed)", BOUND(set_pointer)}, {"release_pointers(port)", BOUND(release_pointers)},
+        {"set_lightgun_position(port,position)", BOUND(set_lightgun_position)},
+        {"set_lightgun_button(port,button_id,pressed)", BOUND(set_lightgun_button)},
+        {"set_key(keycode,pressed,character,modifiers=0=0)", BOUND(set_key)},
+        {"get_controller_types(port) const", BOUND(get_controller_types)}, {"set_port_device(port,device)", BOUND(set_port_device)},
+        {"get_port_device(port) const", BOUND(get_port_device)}, {"get_input_descriptors() const", BOUND(get_input_descriptors)},
     };
     // clang-format on
     ASSERT_EQ(player.methods.size(), std::size(expected));
