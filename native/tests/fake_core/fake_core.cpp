@@ -96,6 +96,10 @@ RETRO_API void retro_set_controller_port_device(unsigned port, unsigned device) 
     record("retro_set_controller_port_device");
     control.port_device[0] = port;
     control.port_device[1] = device;
+    if (control.devices_told_count < sizeof control.devices_told / sizeof control.devices_told[0]) {
+        control.devices_told[control.devices_told_count][0] = port;
+        control.devices_told[control.devices_told_count++][1] = device;
+    }
 }
 #endif
 
