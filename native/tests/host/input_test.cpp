@@ -110,13 +110,13 @@ TEST_F(Input, MotionAndWheelGatherUntilTheCorePollsThenHoldUntilItsNextPoll) {
     player.add_mouse_motion(1, std::nan(""), 9.0);
     player.add_mouse_wheel(1, 2, -1);
     player.add_mouse_wheel(1, -1, 0);
-    player.set_lightgun_position(1, 0.25, 0.5);
+    player.set_lightgun_position(1, 0.25, 0.75);
     EXPECT_EQ(mouse_state(), std::vector<int>(8, 0)); // nothing until the core polls
     // A core that reads before polling in its frame is polled first.
     as_core(
         "retro_run",
         [&] {
-            EXPECT_EQ(mouse_state(), (std::vector<int>{3, -32767, 1, 0, 1, 0, -64, 0}));
+            EXPECT_EQ(mouse_state(), (std::vector<int>{3, -32767, 1, 0, 1, 0, -64, 50}));
         },
         [&] { player.run_frame(); });
     EXPECT_EQ(mouse_state(), (std::vector<int>{0, -7234, 0, 0, 0, 0, 0, 0})); // its own poll
