@@ -37,11 +37,10 @@ void Player::set_analog_button(std::int32_t port, std::int32_t button_id, double
 
 void Player::connect_port(std::int32_t port) {
     const unsigned bit = 1u << port;
-    if (port == 0 || !game_loaded_ || (connected_ports_ & bit) != 0 ||
-        input_.chosen_devices[static_cast<std::size_t>(port)]) {
+    // A port with a chosen device was told it, and counts as connected.
+    if (port == 0 || !game_loaded_ || (connected_ports_ & bit) != 0) {
         return;
     }
-    connected_ports_ |= bit;
     tell_port_device(port, RETRO_DEVICE_JOYPAD);
 }
 
