@@ -79,6 +79,7 @@ bool Player::load_game(const std::string &path) {
             connect_port(port);
         }
     }
+    claim_save_file();
     load_save_ram();
     last_error_.clear();
     return true;
@@ -90,6 +91,7 @@ void Player::unload_game() {
         return;
     }
     store_save_ram();
+    battery_save_.release();
     {
         const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
         call_core(core_api_.retro_unload_game);
