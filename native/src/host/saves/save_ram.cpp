@@ -1,4 +1,5 @@
 #include "content/file_io.h"
+#include "content/resource_paths.h"
 #include "player.h"
 #include "saves/memory_access.h"
 
@@ -30,10 +31,11 @@ void Player::store_save_ram() {
         return;
     }
     last_error_ = "Nao foi possivel gravar o save da bateria: " + path;
-    log_core_line(RETRO_LOG_ERROR,
-                  (last_error_ + (kept ? " (o arquivo, ilegivel ao carregar o jogo, foi mantido)"
-                                       : " (a pasta esta cheia ou sem permissao de escrita)"))
-                      .c_str());
+    const char *cause = kept ? " (o arquivo, ilegivel ao carregar o jogo, foi mantido)"
+                        : is_resource_path(path)
+                            ? " (a pasta fica no pacote do jogo, que e so de leitura: use user://)"
+                            : " (a pasta esta cheia ou sem permissao de escrita)";
+    log_core_line(RETRO_LOG_ERROR, (last_error_ + cause).c_str());
 }
 
 } // namespace tovarune
