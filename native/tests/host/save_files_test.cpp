@@ -114,6 +114,10 @@ TEST_F(SaveFiles, PlayersOfOneGameKeepBatterySavesOfTheirOwn) {
         }
     }
     EXPECT_EQ(read_bytes(saves + "/Jogo.v1 (2).srm"), (Bytes{2, 0, 0, 0}));
+    player.unload_game(); // its name is free again
+    others[0].unload_game();
+    ASSERT_TRUE(others[0].load_game(rom));
+    EXPECT_EQ(others[0].save_name(), "Jogo.v1");
 }
 
 TEST_F(SaveFiles, StatesHoldTheWholeBufferAndFailuresWriteNothing) {
