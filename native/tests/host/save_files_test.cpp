@@ -102,18 +102,15 @@ TEST_F(SaveFiles, PlayersOfOneGameKeepBatterySavesOfTheirOwn) {
     }
     EXPECT_EQ(player.save_name() + others[0].save_name() + others[1].save_name(),
               "Jogo.v1Jogo.v1 (2)armario");
-    for (int again = 0; again < 2; ++again) {
-        player.unload_game();
-        for (Player &other : others) {
-            other.unload_game();
-            fake_core_of(other).save_ram[0] = 0;
-        }
-        ASSERT_TRUE(player.load_game(rom));
-        for (Player &other : others) {
-            load(other);
-        }
+    player.unload_game();
+    for (Player &other : others) {
+        other.unload_game();
+        fake_core_of(other).save_ram[0] = 0;
     }
-    EXPECT_EQ(read_bytes(saves + "/Jogo.v1 (2).srm"), (Bytes{2, 0, 0, 0}));
+    ASSERT_TRUE(player.load_game(rom)); // in the same order: each finds its own
+    for (Player &other : others) {
+        load(other);
+    }
     player.unload_game(); // its name is free again
     others[0].unload_game();
     ASSERT_TRUE(others[0].load_game(rom));
