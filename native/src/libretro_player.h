@@ -61,6 +61,8 @@ public:
     godot::PackedByteArray save_state_to_bytes();
     bool load_state_from_bytes(const godot::PackedByteArray &p_data);
     godot::Dictionary get_core_info() const;
+    void set_save_name(const godot::String &p_name);
+    godot::String get_save_name() const;
 
     // Input devices (libretro_player_input.cpp).
     void set_analog_button(int32_t p_port, int32_t p_button_id, double p_value);

@@ -71,6 +71,7 @@ bool Player::load_game(const std::string &path) {
     drop_frame();
     game_loaded_ = true;
     connect_ports_after_load();
+    claim_save_file();
     load_save_ram();
     last_error_.clear();
     return true;
@@ -82,6 +83,7 @@ void Player::unload_game() {
         return;
     }
     store_save_ram();
+    battery_save_.release();
     {
         const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
         call_core(core_api_.retro_unload_game);
