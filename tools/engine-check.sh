@@ -2,8 +2,8 @@
 # Checks in a real Godot editor binary, named by GODOT_BIN (CI has none, so
 # without it this only says it skipped): the demo plays each Debian core's test
 # ROM headless, then the packaged addon, unzipped into an empty project, loads
-# and passes the drop-in screen's checks, those of eight players at once, and
-# those of cores that render with OpenGL.
+# and passes the drop-in screen's checks (its input on a fake core of build/),
+# those of eight players at once, and those of cores that render with OpenGL.
 # Needs the Linux template_debug library (docs/extension.md) and the test ROMs
 # of build/ (tools/setup.sh).
 set -euo pipefail
@@ -48,12 +48,20 @@ trap 'rm -rf "$project"' EXIT
 printf 'config_version=5\n\n[application]\n\nconfig/name="tovarune check"\n' >"$project/project.godot"
 zip_file="$(tools/package.sh | sed -n 's/: .*//p')"
 unzip -q "$zip_file" -d "$project"
-cp native/tests/engine/libretro_screen_check.gd native/tests/engine/many_players_check.gd "$project/"
+cp native/tests/engine/libretro_screen_check.gd native/tests/engine/many_players_check.gd \
+  native/tests/engine/input_check.gd "$project/"
 import "$project"
 run --path "$project" --script res://libretro_screen_check.gd -- \
   "--core=$cores/gambatte_libretro.so" "--rom=$PWD/$roms/battery.gb" \
   "--nes-core=$cores/nestopia_libretro.so" "--nes-rom=$PWD/$roms/battery.nes"
 run --path "$project" --script res://many_players_check.gd -- "--cores=$cores" "--roms=$PWD/$roms"
+# The drop-in screen's input, on a fake core that writes what it reads into its memory.
+echo_core=build/fake_cores/fake_core_input_echo.so
+if [ -f "$echo_core" ]; then
+  run --path "$project" --script res://input_check.gd -- "--core=$PWD/$echo_core"
+else
+  echo "skipped the input check: $echo_core is missing (tools/setup.sh builds it)"
+fi
 # Cores that render with OpenGL: the fake one, and a real PlayStation core (Beetle
 # PSX HW, built from its source) where TOVARUNE_PSX_HW_CORE names it.
 cp native/tests/engine/hardware_render_check.gd "$project/"

@@ -9,11 +9,12 @@
 #include "core/core_scope.h"
 #include "core/player_events.h"
 #include "environment/options_store.h"
-#include "input/joypad.h"
+#include "input/input_devices.h"
 #include "media/audio_queue.h"
 #include "media/frame_sink.h"
 #include "media/hw/hardware_render.h"
 #include "saves/memory_access.h"
+#include "saves/saves_in_use.h"
 
 #include <libretro.h>
 
@@ -69,27 +70,59 @@ public:
     void reset_game();
 
     void set_paths(const std::string &system_path, const std::string &save_path);
+    // The name, without extension, that a game's battery save (and the
+    // drop-in's default state) takes in the save directory: this one, or when
+    // empty the game file's. A game whose battery save another living player's
+    // game has takes "<name> (2)", "<name> (3)"... instead: save_name() tells
+    // which while the game is loaded, and the name set otherwise.
+    void set_save_name(const std::string &name);
+    std::string save_name() const;
     void set_button(std::int32_t button_id, bool pressed) {
         const Lock held = lock();
-        joypads_.set_button(0, button_id, pressed);
+        input_.joypads.set_button(0, button_id, pressed);
     }
-    // Input for ports 0 to 3; see controller_ports.cpp for when a port is
-    // connected.
+    // Input for ports 0 to 7; see controller_ports.cpp for when a port is
+    // connected. Ids and values are those of the input/ classes.
     void set_port_button(std::int32_t port, std::int32_t button_id, bool pressed);
     void set_analog(std::int32_t port, std::int32_t stick, double x, double y);
+    void set_analog_button(std::int32_t port, std::int32_t button_id, double value);
+    void add_mouse_motion(std::int32_t port, double dx, double dy);
+    void set_mouse_button(std::int32_t port, std::int32_t button_id, bool pressed);
+    void add_mouse_wheel(std::int32_t port, std::int32_t vertical, std::int32_t horizontal);
+    // Positions are fractions of the picture (input/screen_space.h).
+    void set_pointer(std::int32_t port, std::int32_t touch, double x, double y, bool pressed);
+    void release_pointers(std::int32_t port);
+    void set_lightgun_position(std::int32_t port, double x, double y);
+    void set_lightgun_button(std::int32_t port, std::int32_t button_id, bool pressed);
+    // Holds or releases a retro_key, and tells the core's keyboard callback
+    // while a game runs (RETROK_UNKNOWN for a character alone).
+    void set_key(std::int32_t keycode, bool pressed, std::uint32_t character,
+                 std::uint16_t modifiers);
+
+    // The device told to a port: a base type, or one the core lists for it.
+    // False, changing nothing, for any other device or port.
+    bool set_port_device(std::int32_t port, std::int64_t device);
+    // The chosen device, RETRO_DEVICE_JOYPAD by default, or RETRO_DEVICE_NONE
+    // for a port out of range.
+    unsigned port_device(std::int32_t port) const;
+    std::vector<ControllerType> controller_types(std::int32_t port) const;
+    std::vector<InputDescriptor> input_descriptors() const;
 
     bool save_state(const std::string &path);
     bool load_state(const std::string &path);
     // The same, in memory: `allocate(size)` hands out the bytes the state goes
-    // into (null when it cannot), which are zeroed before the core writes.
-    template <typename Allocate> bool save_state_to(Allocate &&allocate) {
+    // into (null when it cannot). The bytes the core leaves unwritten are
+    // zero: they are zeroed before it writes, unless `allocated_zeroed` says
+    // that they come zeroed (so that memory nobody writes is never touched).
+    template <typename Allocate>
+    bool save_state_to(Allocate &&allocate, bool allocated_zeroed = false) {
         const Lock held = lock();
         const std::size_t size = state_size();
         if (size == 0) {
             return false;
         }
         std::uint8_t *data = allocate(size);
-        return data != nullptr && serialize_state(data, size);
+        return data != nullptr && serialize_state(data, size, allocated_zeroed);
     }
     bool load_state_from(const std::uint8_t *data, std::size_t size);
 
@@ -160,7 +193,10 @@ public:
     const char *system_directory() const;
     const char *save_directory() const;
     AudioQueue &audio_frames() { return audio_frames_; }
-    const Joypads &joypads() const { return joypads_; }
+    // Under the lock, as the callbacks and environment commands are.
+    InputDevices &input() { return input_; }
+    void poll_input();
+    std::int16_t input_state(unsigned port, unsigned device, unsigned index, unsigned id);
     FrameSink *frame_sink() const { return frame_sink_; }
     const retro_system_av_info &av_info() const { return av_info_; }
     const std::string &rom_path() const { return rom_path_; }
@@ -183,17 +219,20 @@ private:
         return entry_point(std::forward<Arguments>(arguments)...);
     }
     MemoryView core_memory(unsigned id) const;
-    bool open_core_module(const std::string &path);
+    bool open_core_module(const std::string &path, std::string &cause);
     void close_core_module();
     void drop_frame();
     void release_rom_data();
+    void claim_save_file();
     void load_save_ram();
     void store_save_ram();
     void replace_path(std::unique_ptr<std::string> &field, const std::string &text);
     std::string unpacked_directory() const;
     void connect_port(std::int32_t port);
+    void tell_port_device(std::int32_t port, unsigned device);
+    void connect_ports_after_load();
     std::size_t state_size();
-    bool serialize_state(std::uint8_t *data, std::size_t size);
+    bool serialize_state(std::uint8_t *data, std::size_t size, bool zeroed);
     MemoryView memory_region(std::int32_t region) const;
     bool prepare_hardware_render();
 
@@ -210,8 +249,9 @@ private:
     bool game_loaded_ = false;
     unsigned pixel_format_ = RETRO_PIXEL_FORMAT_0RGB1555;
     retro_system_av_info av_info_{};
-    Joypads joypads_;
-    // Ports 1 to 3 told to the core as joypads during the current game.
+    InputDevices input_;
+    // Ports told to the core as joypads, or as their chosen device, during the
+    // current game.
     unsigned connected_ports_ = 0;
     AudioQueue audio_frames_;
     std::string rom_path_;
@@ -228,6 +268,12 @@ private:
     // A save file that was there at load but could not be read: it is kept
     // rather than overwritten with whatever the save RAM holds at unload.
     std::string unreadable_save_ram_path_;
+    std::string save_name_;
+    // While a game is loaded: the name its saves take, and its battery save.
+    std::string save_name_in_use_;
+    SaveFileClaim battery_save_;
+    // An absurd state size was told of once for this core.
+    bool told_of_state_size_ = false;
     FrameSink *frame_sink_ = nullptr;
     const EngineFiles *engine_files_ = nullptr;
     PlayerEvents *events_ = nullptr;

@@ -77,19 +77,12 @@ bool Player::load_game(const std::string &path) {
         release_rom_data();
         return false;
     }
-    if (set_controller_port_device_ != nullptr) {
-        call_core(set_controller_port_device_, 0u, static_cast<unsigned>(RETRO_DEVICE_JOYPAD));
-    }
     // Sound made while the game loaded is not part of the game.
     audio_frames_.clear();
     drop_frame();
     game_loaded_ = true;
-    connected_ports_ = 0;
-    for (std::int32_t port = 1; port < Joypads::port_count; ++port) {
-        if (joypads_.used(port)) {
-            connect_port(port);
-        }
-    }
+    connect_ports_after_load();
+    claim_save_file();
     load_save_ram();
     last_error_.clear();
     return true;
@@ -101,6 +94,7 @@ void Player::unload_game() {
         return;
     }
     store_save_ram();
+    battery_save_.release();
     {
         const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
         if (const retro_hw_context_reset_t destroy = hardware_render_->take_context_destroy()) {
@@ -122,6 +116,7 @@ void Player::run_frame() {
         if (!prepare_hardware_render()) {
             hardware_render_->forget(); // asked for in the last frame, and impossible
         }
+        input_.polled = false;
         call_core(core_api_.retro_run);
     }
 }

@@ -35,6 +35,13 @@ bool get_variable_update(Player &player, void *data);
 bool set_hw_render(Player &player, void *data);
 bool get_preferred_hw_render(Player &player, void *data);
 bool set_hw_shared_context(Player &player, void *data);
+// Input devices.
+bool get_input_max_users(Player &player, void *data);
+bool get_input_bitmasks(Player &player, void *data);
+bool get_input_device_capabilities(Player &player, void *data);
+bool set_controller_info(Player &player, void *data);
+bool set_input_descriptors(Player &player, void *data);
+bool set_keyboard_callback(Player &player, void *data);
 
 } // namespace environment
 } // namespace tovarune
