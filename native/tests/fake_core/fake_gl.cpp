@@ -14,21 +14,18 @@ namespace {
 
 FakeGlControl control;
 
+// clang-format off
 #define GL_FUNCTIONS(X)                                                                            \
-    X(GETSTRING, GetString)                                                                        \
-    X(GETINTEGERV, GetIntegerv)                                                                    \
-    X(BINDFRAMEBUFFER, BindFramebuffer) X(VIEWPORT, Viewport) X(ENABLE, Enable)                    \
-        X(DISABLE, Disable) X(SCISSOR, Scissor) X(CLEARCOLOR, ClearColor)                          \
-            X(CLEARSTENCIL, ClearStencil) X(CLEAR, Clear) X(STENCILFUNC, StencilFunc)              \
-                X(GENTEXTURES, GenTextures) X(BINDTEXTURE, BindTexture) X(ISTEXTURE, IsTexture)    \
-                    X(PIXELSTOREI, PixelStorei) X(GENBUFFERS, GenBuffers)                          \
-                        X(BINDBUFFER, BindBuffer) X(CREATESHADER, CreateShader)                    \
-                            X(SHADERSOURCE, ShaderSource) X(COMPILESHADER, CompileShader)          \
-                                X(CREATEPROGRAM, CreateProgram) X(ATTACHSHADER, AttachShader)      \
-                                    X(LINKPROGRAM, LinkProgram) X(USEPROGRAM, UseProgram)          \
-                                        X(GENVERTEXARRAYS, GenVertexArrays)                        \
-                                            X(BINDVERTEXARRAY, BindVertexArray)                    \
-                                                X(DRAWARRAYS, DrawArrays)
+    X(GETSTRING, GetString) X(GETINTEGERV, GetIntegerv) X(BINDFRAMEBUFFER, BindFramebuffer)        \
+    X(VIEWPORT, Viewport) X(ENABLE, Enable) X(DISABLE, Disable) X(SCISSOR, Scissor)                \
+    X(CLEARCOLOR, ClearColor) X(CLEARSTENCIL, ClearStencil) X(CLEAR, Clear)                       \
+    X(STENCILFUNC, StencilFunc) X(GENTEXTURES, GenTextures) X(BINDTEXTURE, BindTexture)          \
+    X(ISTEXTURE, IsTexture) X(PIXELSTOREI, PixelStorei) X(GENBUFFERS, GenBuffers)                  \
+    X(BINDBUFFER, BindBuffer) X(CREATESHADER, CreateShader) X(SHADERSOURCE, ShaderSource)          \
+    X(COMPILESHADER, CompileShader) X(CREATEPROGRAM, CreateProgram) X(ATTACHSHADER, AttachShader)  \
+    X(LINKPROGRAM, LinkProgram) X(USEPROGRAM, UseProgram) X(GENVERTEXARRAYS, GenVertexArrays)      \
+    X(BINDVERTEXARRAY, BindVertexArray) X(DRAWARRAYS, DrawArrays)
+// clang-format on
 #define DECLARE(type, name) PFNGL##type##PROC name = nullptr;
 struct Gl {
     GL_FUNCTIONS(DECLARE)
