@@ -35,6 +35,29 @@ void release_current() {
     current_renderer = nullptr;
 }
 
+bool flag(const bool &field) {
+    unsigned char byte = 0;
+    std::memcpy(&byte, &field, 1);
+    return byte != 0;
+}
+
+// The core's request, read without trusting its enum and its flags to hold
+// values of their types.
+retro_hw_render_callback sanitized(const retro_hw_render_callback &request) {
+    retro_hw_render_callback copy;
+    std::memcpy(&copy, &request, sizeof copy);
+    std::uint32_t type = 0;
+    std::memcpy(&type, &request.context_type, sizeof type);
+    copy.context_type = type <= RETRO_HW_CONTEXT_DIRECT3D ? static_cast<retro_hw_context_type>(type)
+                                                          : RETRO_HW_CONTEXT_DUMMY;
+    copy.depth = flag(request.depth);
+    copy.stencil = flag(request.stencil);
+    copy.bottom_left_origin = flag(request.bottom_left_origin);
+    copy.cache_context = flag(request.cache_context);
+    copy.debug_context = flag(request.debug_context);
+    return copy;
+}
+
 bool same_kind(const retro_hw_render_callback &a, const retro_hw_render_callback &b) {
     return a.context_type == b.context_type && a.version_major == b.version_major &&
            a.version_minor == b.version_minor && a.debug_context == b.debug_context;
@@ -81,10 +104,12 @@ void HardwareRender::drop_renderer() {
     accepted_ = prepared_ = reset_done_ = false;
 }
 
-bool HardwareRender::negotiate(retro_hw_render_callback *request) {
-    if (request == nullptr) {
+bool HardwareRender::negotiate(retro_hw_render_callback *core_request) {
+    if (core_request == nullptr) {
         return false;
     }
+    retro_hw_render_callback wanted = sanitized(*core_request);
+    retro_hw_render_callback *request = &wanted;
     if (request->context_type == RETRO_HW_CONTEXT_NONE) {
         drop_renderer();
         callback_ = retro_hw_render_callback{};
@@ -109,8 +134,8 @@ bool HardwareRender::negotiate(retro_hw_render_callback *request) {
         renderer_ = std::move(renderer);
     }
     // Filled before the answer: a core may keep them at once.
-    request->get_current_framebuffer = current_framebuffer;
-    request->get_proc_address = proc_address;
+    core_request->get_current_framebuffer = request->get_current_framebuffer = current_framebuffer;
+    core_request->get_proc_address = request->get_proc_address = proc_address;
     if (!kept || !accepted_) {
         prepared_ = false;
     }

@@ -29,7 +29,7 @@ public:
     // The answer to SET_HW_RENDER. An OpenGL request gets a context, made
     // here, and the struct its two frontend functions; a zeroed one returns
     // the core to software frames; any other kind is refused.
-    bool negotiate(retro_hw_render_callback *request);
+    bool negotiate(retro_hw_render_callback *core_request);
     // The core's last request failed for want of a context, not of its kind.
     bool context_failed() const { return context_failed_; }
     // A request is accepted and its context made.
