@@ -19,6 +19,7 @@ bool Player::load_game(const std::string &path) {
         return false;
     }
     unload_game();
+    shutdown_requested_ = false;
     rom_path_ = path;
     const Location file = locate(engine_files_, path);
     game_path_ = file.path;
@@ -90,6 +91,8 @@ void Player::unload_game() {
         return;
     }
     store_save_ram();
+    frame_callbacks_.game_ended(*this);
+    stop_rumble();
     {
         const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
         call_core(core_api_.retro_unload_game);
@@ -103,8 +106,11 @@ void Player::unload_game() {
 
 void Player::run_frame() {
     const Lock held = lock();
-    if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way()) {
+    if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way() &&
+        !shutdown_requested_) {
+        frame_callbacks_.before_frame(*this);
         call_core(core_api_.retro_run);
+        frame_callbacks_.after_frame(*this);
     }
 }
 
