@@ -2,9 +2,10 @@
 # Checks in a real Godot editor binary, named by GODOT_BIN (CI has none, so
 # without it this only says it skipped): the demo plays each Debian core's test
 # ROM headless, then the packaged addon, unzipped into an empty project, loads
-# and passes the drop-in screen's checks and those of eight players at once.
-# Needs the Linux template_debug library (docs/extension.md) and the test ROMs
-# of build/ (tools/setup.sh).
+# and passes the drop-in screen's checks (on Debian cores, and on a core of ours
+# that rotates, retimes, rumbles, messages and shuts down) and those of eight
+# players at once. Needs the Linux template_debug library (docs/extension.md),
+# and the test ROMs and fake cores of build/ (tools/setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -47,11 +48,13 @@ trap 'rm -rf "$project"' EXIT
 printf 'config_version=5\n\n[application]\n\nconfig/name="tovarune check"\n' >"$project/project.godot"
 zip_file="$(tools/package.sh | sed -n 's/: .*//p')"
 unzip -q "$zip_file" -d "$project"
-cp native/tests/engine/libretro_screen_check.gd native/tests/engine/many_players_check.gd "$project/"
+cp native/tests/engine/libretro_screen_check.gd native/tests/engine/many_players_check.gd \
+  native/tests/engine/frontend_screen_check.gd "$project/"
 import "$project"
 run --path "$project" --script res://libretro_screen_check.gd -- \
   "--core=$cores/gambatte_libretro.so" "--rom=$PWD/$roms/battery.gb" \
   "--nes-core=$cores/nestopia_libretro.so" "--nes-rom=$PWD/$roms/battery.nes"
 run --path "$project" --script res://many_players_check.gd -- "--cores=$cores" "--roms=$PWD/$roms"
+run --path "$project" --script res://frontend_screen_check.gd -- "--core=$PWD/build/fake_cores/screen_core.so"
 [ "$status" -eq 0 ] && echo "engine checks passed" || echo "FAIL: engine checks"
 exit "$status"

@@ -325,7 +325,7 @@ TEST_F(Node, FrontendNewsBecomesSignalsAndAddressesReachMemory) {
             core->environment(RETRO_ENVIRONMENT_SET_GEOMETRY, (void *)&wide);
             core->environment(RETRO_ENVIRONMENT_SET_GEOMETRY, (void *)&wider); // one signal
             core->environment(RETRO_ENVIRONMENT_GET_RUMBLE_INTERFACE, &rumble);
-            rumble.set_rumble_state(1, RETRO_RUMBLE_WEAK, 0xFFFF);
+            rumble.set_rumble_state(2, RETRO_RUMBLE_WEAK, 0xFFFF);
             core->environment(RETRO_ENVIRONMENT_SHUTDOWN, nullptr);
             core->environment(RETRO_ENVIRONMENT_SET_MEMORY_MAPS, (void *)&map);
             EXPECT_TRUE(stand_in::emitted().empty());
@@ -335,7 +335,7 @@ TEST_F(Node, FrontendNewsBecomesSignalsAndAddressesReachMemory) {
     const std::pair<std::string, Variants> expected[] = {
         {"core_message", {String(U"ol\u00E1"), 2.0}},
         {"av_info_changed", {}},
-        {"rumble_changed", {int64_t(1), int64_t(1), 1.0}},
+        {"rumble_changed", {int64_t(2), int64_t(1), 1.0}},
         {"shutdown_requested", {}},
     };
     ASSERT_EQ(stand_in::emitted().size(), std::size(expected));
