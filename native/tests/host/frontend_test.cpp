@@ -80,9 +80,12 @@ TEST_F(Frontend, TimingGeometryRotationAndShutdownFollowTheCore) {
     as_core(
         "retro_load_game", [&] { tell(RETRO_ENVIRONMENT_GET_LIBRETRO_PATH, &path); },
         [&] { return player.load_game(rom); });
-    EXPECT_STREQ(path, player.core_file().c_str());
-    EXPECT_TRUE(path != nullptr && path_of(path).is_absolute() &&
-                path_of(path).filename() == path_of(core.path()).filename());
+    const std::string told = path != nullptr ? path : "";
+    EXPECT_EQ(told, player.core_file());
+    EXPECT_EQ(told.substr(told.find_last_of("/\\") + 1), "fake_core" SHARED_LIBRARY_SUFFIX);
+#ifndef _WIN32
+    EXPECT_EQ(told, core.path()); // where the loader found it
+#endif
 
     const retro_system_av_info mode{{320, 200, 640, 480, 0.0f}, {70.0, 44100.0}};
     const retro_game_geometry wide{160, 100, 1, 1, 2.0f};

@@ -10,14 +10,22 @@ namespace tovarune {
 // where it lies (to find files of its own beside it).
 void Player::remember_core_file() {
     core_file_.clear();
-    const std::string file = core_module_ != nullptr ? library_file(core_module_) : "";
-    if (file.empty()) {
+    std::string file = core_module_ != nullptr ? library_file(core_module_) : "";
+    // A module loaded by its extended Windows path is named by it; a core
+    // works with the plain form.
+    if (file.rfind("\\\\?\\UNC\\", 0) == 0) {
+        file = "\\\\" + file.substr(8);
+    } else if (file.rfind("\\\\?\\", 0) == 0) {
+        file = file.substr(4);
+    }
+    const std::filesystem::path path = native_path(file);
+    if (file.empty() || path.is_absolute()) {
+        core_file_ = file;
         return;
     }
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(native_path(file), ec);
-    const std::string text = absolute.u8string();
-    core_file_ = ec || text.empty() ? file : text;
+    const std::string absolute = std::filesystem::absolute(path, ec).u8string();
+    core_file_ = ec || absolute.empty() ? file : absolute;
 }
 
 void Player::forget_core_requests() {
