@@ -274,8 +274,9 @@ TEST_F(Frontend, MemoryMapsFindEachAddressAsLibretroDescribesIt) {
     EXPECT_TRUE(player.read_address(0x00FFFF, two, 2));
     EXPECT_EQ(two[0] * 256 + two[1], 0xABCD);
     EXPECT_FALSE(player.read_address(0x001FFF, two, 2) || player.read_address(~0ull, two, 2));
-    EXPECT_FALSE(player.write_address(0x001FFF, three, 2) ||
-                 player.write_address(0x018000, three, 1));
+    const std::uint8_t marks[2] = {0xEE, 0xEE};
+    EXPECT_FALSE(player.write_address(0x001FFF, marks, 2) ||
+                 player.write_address(0x018000, marks, 1));
     EXPECT_EQ(wram[0x1FFF] + rom_bytes[0x8000], 0); // nothing written
     EXPECT_TRUE(player.write_address(0x7E0000, three, 3));
     EXPECT_EQ(wram[0], 0);
