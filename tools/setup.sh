@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for tovarune and builds everything into build/:
 # the host library, the test suite, the fake cores and the test ROMs; then the
-# host and its tests for Windows into build-windows/.
+# host and its tests for Windows into build-windows/; then, where the real
+# engine is beside the checkout (../shared/engine), the real extension.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
   cmake ninja-build g++ pkg-config
+  python3 xz-utils unzip   # godot-cpp's generator; the engine's archives; the package checks
   googletest libgtest-dev libbenchmark-dev
   retroarch-dev       # libretro.h
   cc65                # assembles the test ROMs
@@ -40,3 +42,6 @@ cmake --build build
 cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 cmake --build build-windows
+
+# The real engine and extension, for the checks in a real engine.
+tools/engine-setup.sh
