@@ -201,10 +201,13 @@ bool LibretroPlayer::write_memory(int32_t p_region, int64_t p_offset,
 
 PackedByteArray LibretroPlayer::save_state_to_bytes() {
     PackedByteArray bytes;
-    const bool saved = player_.save_state_to([&bytes](std::size_t size) -> std::uint8_t * {
-        bytes.resize(static_cast<int64_t>(size));
-        return static_cast<std::uint64_t>(bytes.size()) == size ? bytes.ptrw() : nullptr;
-    });
+    // The engine's resize gives zeros, as the scripting API promises.
+    const bool saved = player_.save_state_to(
+        [&bytes](std::size_t size) -> std::uint8_t * {
+            bytes.resize(static_cast<int64_t>(size));
+            return static_cast<std::uint64_t>(bytes.size()) == size ? bytes.ptrw() : nullptr;
+        },
+        true);
     return with_frame_shown(saved ? bytes : PackedByteArray());
 }
 
@@ -231,6 +234,9 @@ Dictionary LibretroPlayer::get_core_info() const {
     return info;
 }
 
+void LibretroPlayer::set_save_name(const String &p_name) { player_.set_save_name(to_utf8(p_name)); }
+
+String LibretroPlayer::get_save_name() const { return to_engine(player_.save_name()); }
 int32_t LibretroPlayer::get_rotation() const { return static_cast<int32_t>(player_.rotation()); }
 
 PackedByteArray LibretroPlayer::read_address(int64_t p_address, int64_t p_length) const {
@@ -367,6 +373,8 @@ void LibretroPlayer::_bind_methods() {
     ClassDB::bind_method(D_METHOD("load_state_from_bytes", "data"),
                          &LibretroPlayer::load_state_from_bytes);
     ClassDB::bind_method(D_METHOD("get_core_info"), &LibretroPlayer::get_core_info);
+    ClassDB::bind_method(D_METHOD("set_save_name", "name"), &LibretroPlayer::set_save_name);
+    ClassDB::bind_method(D_METHOD("get_save_name"), &LibretroPlayer::get_save_name);
     ClassDB::bind_method(D_METHOD("get_rotation"), &LibretroPlayer::get_rotation);
     ClassDB::bind_method(D_METHOD("read_address", "address", "length"),
                          &LibretroPlayer::read_address);

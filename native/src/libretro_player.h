@@ -59,6 +59,8 @@ public:
     godot::PackedByteArray save_state_to_bytes();
     bool load_state_from_bytes(const godot::PackedByteArray &p_data);
     godot::Dictionary get_core_info() const;
+    void set_save_name(const godot::String &p_name);
+    godot::String get_save_name() const;
     int32_t get_rotation() const;
     godot::PackedByteArray read_address(int64_t p_address, int64_t p_length) const;
     bool write_address(int64_t p_address, const godot::PackedByteArray &p_data);

@@ -6,7 +6,8 @@ extends Control
 ## Set [member core_path] and [member rom_path] and add the screen to the tree: it loads the game,
 ## runs it at the core's own frame rate, shows the picture centred at its proportions with nearest
 ## filtering, plays the sound, and reads the RetroPad from the project's InputMap. Battery saves are
-## written when the screen leaves the tree.
+## written when the screen leaves the tree for good (not when [method Node.reparent] moves it) or is
+## freed.
 ## [codeblock]
 ## var screen := LibretroScreen.new()
 ## screen.core_path = "/usr/lib/x86_64-linux-gnu/libretro/gambatte_libretro.so"
@@ -22,7 +23,8 @@ extends Control
 ## [ViewportTexture] can cover a 3D screen.
 ## [br][br]
 ## Every screen plays its own game, so several can play at once (up to 16 with a game loaded), even
-## on the same core file. The frames run in [method Node._process] on the main thread, or on the
+## on the same core file and the same game: each keeps a battery save of its own (see
+## [member save_name]). The frames run in [method Node._process] on the main thread, or on the
 ## [WorkerThreadPool] with [member run_on_worker_thread]; the sound plays from the screen, or from
 ## [member audio_player] (a cabinet in a 3D room, say).
 ## [br][br]
@@ -81,6 +83,13 @@ const AUDIO_BUFFER_SECONDS := 0.1
 ## Where battery saves go, and save states by default. Keep it under [code]user://[/code]: an
 ## exported game's [code]res://[/code] is read-only.
 @export var save_directory := "user://saves"
+## The name, without extension, of this screen's battery save ([code].srm[/code]) and default save
+## state ([code].state[/code]) in [member save_directory]. Empty takes the game's file name. Two
+## screens never share a save file: while another screen's game has it, this one's takes
+## [code]<name> (2)[/code], then [code](3)[/code]... in the order the screens load, so a room of
+## cabinets that load in the same order keeps each save with its cabinet. Give each cabinet a name of
+## its own to tie its save to it whatever the order.
+@export var save_name := ""
 ## Scales the picture by whole multiples only (when it fits at least once).
 @export var integer_scaling := false
 ## Reads the RetroPad from the InputMap. When off, every button is released.
@@ -158,14 +167,19 @@ func _process(delta: float) -> void:
 	advance(delta)
 
 
+# Moved to another parent (by reparent(), or removed and added again in the same frame), the screen
+# plays on; still out of the tree when the next frame starts, it has left for good.
 func _exit_tree() -> void:
-	unload_game()
+	var tree := get_tree()
+	if not tree.process_frame.is_connected(_unload_if_gone):
+		tree.process_frame.connect(_unload_if_gone, CONNECT_ONE_SHOT)
 
 
 func _notification(what: int) -> void:
-	# A task left running would call into a freed screen.
+	# Freed, also by the game quitting: the battery save is written, and no task is left running,
+	# which would call into a freed screen.
 	if what == NOTIFICATION_PREDELETE:
-		_wait_for_frames()
+		unload_game()
 
 
 func _draw() -> void:
@@ -201,6 +215,7 @@ func load_game() -> bool:
 	unload_game()
 	player.set_paths(system_directory, save_directory)
 	_core_problem = ""
+	player.set_save_name(save_name)
 	if not player.load_core(core_path) or not player.load_game(rom_path):
 		var message := player.get_last_error()
 		if not _core_problem.is_empty():
@@ -215,7 +230,8 @@ func load_game() -> bool:
 	return true
 
 
-## Writes the game's battery save and unloads the game and the core. Leaving the tree does it too.
+## Writes the game's battery save and unloads the game and the core. Leaving the tree for good, or
+## being freed, does it too; to play again, call [method load_game].
 func unload_game() -> void:
 	_finish_frames()
 	player.unload_core()
@@ -260,8 +276,9 @@ func advance(delta: float) -> int:
 
 
 ## Saves a snapshot of the game to [param path], by default
-## [code]<save_directory>/<ROM name>.state[/code]. Returns [code]false[/code] when no game is loaded
-## or the file cannot be written.
+## [code]<save_directory>/<save name>.state[/code], where the save name is the battery save's
+## ([member save_name] or the ROM's name, see [method LibretroPlayer.get_save_name]). Returns
+## [code]false[/code] when no game is loaded or the file cannot be written.
 func save_state(path := "") -> bool:
 	_finish_frames()
 	return player.save_state(_state_path(path))
@@ -305,6 +322,11 @@ func _picture() -> Texture2D:
 		_aspect = player.get_aspect_ratio()
 		_rotation = player.get_rotation()
 	return _texture
+
+
+func _unload_if_gone() -> void:
+	if not is_inside_tree():
+		unload_game()
 
 
 # On the worker thread with run_on_worker_thread: nothing else touches the player or the snapshots
@@ -368,7 +390,9 @@ func _keep_snapshot() -> void:
 	if rewind_seconds <= 0.0 or _frames_since_snapshot < REWIND_INTERVAL:
 		return
 	_frames_since_snapshot = 0
-	_snapshots.append(player.save_state_to_bytes())
+	var snapshot := player.save_state_to_bytes()
+	if not snapshot.is_empty(): # a core may refuse now and then, or always (it says why once)
+		_snapshots.append(snapshot)
 	while _snapshots.size() * REWIND_INTERVAL * _frame_time > rewind_seconds:
 		_snapshots.pop_front()
 
@@ -437,7 +461,7 @@ func _on_shutdown_requested() -> void:
 
 func _state_path(path: String) -> String:
 	if path.is_empty():
-		return save_directory.path_join(rom_path.get_file().get_basename() + ".state")
+		return save_directory.path_join(player.get_save_name() + ".state")
 	return path
 
 

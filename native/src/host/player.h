@@ -16,6 +16,7 @@
 #include "media/frame_sink.h"
 #include "saves/memory_access.h"
 #include "saves/memory_maps.h"
+#include "saves/saves_in_use.h"
 
 #include <libretro.h>
 
@@ -71,6 +72,13 @@ public:
     void reset_game();
 
     void set_paths(const std::string &system_path, const std::string &save_path);
+    // The name, without extension, that a game's battery save (and the
+    // drop-in's default state) takes in the save directory: this one, or when
+    // empty the game file's. A game whose battery save another living player's
+    // game has takes "<name> (2)", "<name> (3)"... instead: save_name() tells
+    // which while the game is loaded, and the name set otherwise.
+    void set_save_name(const std::string &name);
+    std::string save_name() const;
     void set_button(std::int32_t button_id, bool pressed) {
         const Lock held = lock();
         joypads_.set_button(0, button_id, pressed);
@@ -83,15 +91,18 @@ public:
     bool save_state(const std::string &path);
     bool load_state(const std::string &path);
     // The same, in memory: `allocate(size)` hands out the bytes the state goes
-    // into (null when it cannot), which are zeroed before the core writes.
-    template <typename Allocate> bool save_state_to(Allocate &&allocate) {
+    // into (null when it cannot). The bytes the core leaves unwritten are
+    // zero: they are zeroed before it writes, unless `allocated_zeroed` says
+    // that they come zeroed (so that memory nobody writes is never touched).
+    template <typename Allocate>
+    bool save_state_to(Allocate &&allocate, bool allocated_zeroed = false) {
         const Lock held = lock();
         const std::size_t size = state_size();
         if (size == 0) {
             return false;
         }
         std::uint8_t *data = allocate(size);
-        return data != nullptr && serialize_state(data, size);
+        return data != nullptr && serialize_state(data, size, allocated_zeroed);
     }
     bool load_state_from(const std::uint8_t *data, std::size_t size);
 
@@ -211,17 +222,18 @@ private:
         return entry_point(std::forward<Arguments>(arguments)...);
     }
     MemoryView core_memory(unsigned id) const;
-    bool open_core_module(const std::string &path);
+    bool open_core_module(const std::string &path, std::string &cause);
     void close_core_module();
     void drop_frame();
     void release_rom_data();
+    void claim_save_file();
     void load_save_ram();
     void store_save_ram();
     void replace_path(std::unique_ptr<std::string> &field, const std::string &text);
     std::string unpacked_directory() const;
     void connect_port(std::int32_t port);
     std::size_t state_size();
-    bool serialize_state(std::uint8_t *data, std::size_t size);
+    bool serialize_state(std::uint8_t *data, std::size_t size, bool zeroed);
     MemoryView memory_region(std::int32_t region) const;
     void remember_core_file();
     void stop_rumble();
@@ -259,6 +271,12 @@ private:
     // A save file that was there at load but could not be read: it is kept
     // rather than overwritten with whatever the save RAM holds at unload.
     std::string unreadable_save_ram_path_;
+    std::string save_name_;
+    // While a game is loaded: the name its saves take, and its battery save.
+    std::string save_name_in_use_;
+    SaveFileClaim battery_save_;
+    // An absurd state size was told of once for this core.
+    bool told_of_state_size_ = false;
     FrameSink *frame_sink_ = nullptr;
     const EngineFiles *engine_files_ = nullptr;
     PlayerEvents *events_ = nullptr;

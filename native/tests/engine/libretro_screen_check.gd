@@ -26,7 +26,8 @@ func _initialize() -> void:
 	var args := {}
 	for arg in OS.get_cmdline_user_args():
 		args[arg.get_slice("=", 0)] = arg.get_slice("=", 1)
-	DirAccess.remove_absolute(ProjectSettings.globalize_path("user://check/battery.srm"))
+	for left in ["battery.srm", "battery (2).state"]: # by an earlier check
+		DirAccess.remove_absolute(ProjectSettings.globalize_path("user://check/" + left))
 	InputMap.add_action(&"tovarune_start")
 	InputMap.action_add_event(&"tovarune_start", InputEventKey.new())
 
@@ -50,6 +51,13 @@ func _initialize() -> void:
 	screen.game_loaded.connect(func() -> void: loaded[0] += 1)
 	root.add_child(screen)
 	check("loads on ready", loaded[0] == 1 and screen.is_playing() and not failed.is_playing())
+	# The same game in the same save folder takes a save of its own, and so default states.
+	var twin := screen_for(args["--core"], args["--rom"], "user://check")
+	root.add_child(twin)
+	var names := [screen.player.get_save_name(), twin.player.get_save_name()]
+	check("a second screen of one game saves apart", names == ["battery", "battery (2)"]
+		and twin.save_state() and FileAccess.file_exists("user://check/battery (2).state"), names)
+	twin.free()
 	var frame := 1.0 / screen.player.get_fps()
 	var paced := [screen.advance(frame * 0.5), screen.advance(frame), screen.advance(10.0),
 		screen.advance(0.0), screen.advance(frame)]
@@ -111,12 +119,25 @@ func _initialize() -> void:
 	nes.free()
 	speaker.free()
 
+	# Moved into another parent (as onto a 3D cabinet), the screen plays on.
+	var holder := Node.new()
+	root.add_child(holder)
+	var before := counter(screen)
+	screen.reparent(holder)
+	await process_frame
+	screen.advance(frame)
+	check("plays on when moved", screen.is_playing() and counter(screen) > before,
+		[before, counter(screen)])
 	Input.action_press(&"tovarune_a")
 	screen.advance(frame * 3)
-	screen.free()
+	holder.remove_child(screen) # for good: at the next frame the game stops
+	await process_frame
+	await process_frame
 	var save := FileAccess.get_file_as_bytes("user://check/battery.srm")
-	check("battery save on leaving, with A held", save.size() == 8192 and save[0] == 0x54
-		and save[1] == 0x01, save.slice(0, 4))
+	check("battery save on leaving, with A held", not screen.is_playing() and save.size() == 8192
+		and save[0] == 0x54 and save[1] == 0x01, save.slice(0, 4))
+	screen.free()
+	holder.free()
 	failed.free()
 	await create_timer(0.5).timeout # the audio server lets go of stopped sounds
 	quit(1 if failures > 0 else 0)

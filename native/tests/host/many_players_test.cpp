@@ -1,5 +1,7 @@
 // Many players at once, each with a core of its own, on any thread.
 #include "core/core_call.h"
+#include "core/core_library.h"
+#include "core/processes.h"
 #include "test_support.h"
 
 #include <atomic>
@@ -96,6 +98,7 @@ TEST(ManyPlayers, SixteenHoldACoreAtOnceAndCopiesOfEndedRunsGo) {
                  copies + "/" + std::to_string(getppid()) + "-1-core.so"}; // a living process's
 #endif
     std::vector<std::unique_ptr<Player>> players;
+    RecordingEvents events;
     for (int i = 0; i < 17; ++i) {
         if (i == 1) {
             for (const std::string &leftover : leftovers) {
@@ -103,10 +106,15 @@ TEST(ManyPlayers, SixteenHoldACoreAtOnceAndCopiesOfEndedRunsGo) {
             }
         }
         players.push_back(std::make_unique<Player>());
+        players.back()->set_events(&events);
         EXPECT_EQ(players.back()->load_core(core.path()), i < 16) << i;
     }
     EXPECT_EQ(players[16]->last_error(),
               "Nao foi possivel carregar o core Libretro: " + core.path());
+    const std::vector<std::pair<unsigned, std::string>> said = {
+        {RETRO_LOG_ERROR, "Ja ha 16 players com um core carregado, o maximo; descarregue o core "
+                          "de um deles antes."}};
+    EXPECT_EQ(events.lines, said);
     if (!leftovers.empty()) {
         EXPECT_FALSE(file_exists(leftovers[0]));
         EXPECT_TRUE(file_exists(leftovers[1]));
@@ -117,6 +125,52 @@ TEST(ManyPlayers, SixteenHoldACoreAtOnceAndCopiesOfEndedRunsGo) {
     expect_own_answers(*players[15], sink, "");
     players[3].reset();
     EXPECT_TRUE(players[16]->load_core(core.path()));
+}
+
+// A process before this one that had its id (as under Wine) left copies: those
+// that can go, go, and a name still taken moves on to the next. A copy that
+// cannot be made fails the load as a missing file does, and the log says why.
+TEST(ManyPlayers, CopiesTakeTheNextFreeNameAndSayWhyTheyCannotBeMade) {
+    FakeCore core;
+    TempDir temporary;
+    const TemporaryDirectoryAt inside(temporary.path());
+#ifdef _WIN32
+    const std::string copies = temporary.path("tovarune-cores");
+#else
+    const std::string copies = temporary.path("tovarune-cores-" + std::to_string(geteuid()));
+#endif
+    const std::string name = "-" + utf8_of(path_of(core.path()).filename());
+    RecordingEvents events;
+    Player first, second;
+    second.set_events(&events);
+    ASSERT_TRUE(first.load_core(core.path()));
+    const auto refused = [&](const std::string &cause) {
+        events.lines.clear();
+        EXPECT_FALSE(second.load_core(core.path()));
+        EXPECT_EQ(second.last_error(), "Nao foi possivel carregar o core Libretro: " + core.path());
+        EXPECT_TRUE(events.lines.size() == 1 && events.lines[0].second.rfind(cause, 0) == 0);
+    };
+    write_bytes(copies, {1}); // not a folder of ours
+    refused("A pasta das copias privadas do core nao e uma pasta so deste usuario: ");
+    std::filesystem::remove(path_of(copies));
+    ASSERT_TRUE(second.load_core(core.path()));
+    // "<id>-<number>-<name>": the next copies' names.
+    const std::string copy = utf8_of(path_of(library_file(second.library())).filename());
+    const std::size_t number = std::stoul(copy.substr(copy.find('-') + 1));
+    const auto named = [&](std::size_t n) {
+        return std::to_string(current_process_id()) + "-" + std::to_string(n) + name;
+    };
+    second.unload_core();
+    std::filesystem::create_directory(path_of(copies + "/" + named(number + 1))); // cannot go
+    write_bytes(copies + "/" + named(number + 2), {1});                           // can
+    ASSERT_TRUE(second.load_core(core.path()));
+    EXPECT_EQ(path_of(library_file(second.library())).filename(), path_of(named(number + 2)));
+    second.unload_core();
+    EXPECT_EQ(directory_entries(copies), std::vector<std::string>{named(number + 1)});
+#ifndef _WIN32
+    const FileSizeLimit full_disk(16);
+    refused("Nao foi possivel copiar o core para ");
+#endif
 }
 
 // A core that stays inside retro_run until the test lets it go.

@@ -2,10 +2,14 @@
 // failure touches may lose the file that was there; a pipe or a device in place
 // of a file never blocks the game, and links and long names save as files do.
 #include "content/file_io.h"
+#include "core/processes.h"
 #include "saves/save_ram_path.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <thread>
 
 #ifndef _WIN32
@@ -57,9 +61,60 @@ TEST_F(SaveFiles, BatteryRamIsReadAtLoadAndWrittenAtUnload) {
     ASSERT_TRUE(player.load_game(rom));
     const FileSizeLimit full_disk(32);
     player.unload_game();
+    EXPECT_EQ(player.last_error(), "Nao foi possivel gravar o save da bateria: " + srm);
     EXPECT_EQ(read_bytes(srm), Bytes{7});
     EXPECT_EQ(directory_entries(saves), Strings{"Jogo.v1.srm"});
 #endif
+}
+
+// A process before this one that had its id (as under Wine) left temporary
+// files: those that can go, go, and a name still taken moves on to the next.
+TEST_F(SaveFiles, LeftoversOfAnEarlierProcessOfTheSameIdNeverStopASave) {
+    char id[9];
+    std::snprintf(id, sizeof id, "%08x", static_cast<unsigned>(current_process_id()));
+    const std::string taken = "Jogo.v1.srm." + std::string(id) + "-00000000.tovarune-tmp";
+    std::filesystem::create_directory(path_of(saves + "/" + taken));
+    write_bytes(saves + "/Jogo.v1.srm." + id + "-00000001.tovarune-tmp", {1});
+    core->save_ram[0] = 9;
+    player.unload_game();
+    EXPECT_EQ(player.last_error(), "");
+    EXPECT_EQ(read_bytes(srm), (Bytes{9, 0, 0, 0}));
+    Strings left = directory_entries(saves);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (Strings{"Jogo.v1.srm", taken}));
+}
+
+// Players of one game in one save directory, however they name it, never share
+// a battery save, and find theirs again when they load in the same order.
+TEST_F(SaveFiles, PlayersOfOneGameKeepBatterySavesOfTheirOwn) {
+    Player others[2];
+    others[1].set_save_name("armario");
+    const auto load = [&](Player &other) {
+        ASSERT_TRUE(other.load_game(rom));
+        EXPECT_EQ(fake_core_of(other).save_ram[0], &other - others + 2);
+    };
+    for (Player &other : others) {
+        other.set_paths("", saves + "/../b");
+        ASSERT_TRUE(other.load_core(core.path()));
+        fake_core_of(other).save_ram_size = 4;
+        fake_core_of(other).save_ram[0] = static_cast<std::uint8_t>(&other - others + 2);
+        load(other);
+    }
+    EXPECT_EQ(player.save_name() + others[0].save_name() + others[1].save_name(),
+              "Jogo.v1Jogo.v1 (2)armario");
+    player.unload_game();
+    for (Player &other : others) {
+        other.unload_game();
+        fake_core_of(other).save_ram[0] = 0;
+    }
+    ASSERT_TRUE(player.load_game(rom)); // in the same order: each finds its own
+    for (Player &other : others) {
+        load(other);
+    }
+    player.unload_game(); // its name is free again
+    others[0].unload_game();
+    ASSERT_TRUE(others[0].load_game(rom));
+    EXPECT_EQ(others[0].save_name(), "Jogo.v1");
 }
 
 TEST_F(SaveFiles, StatesHoldTheWholeBufferAndFailuresWriteNothing) {
@@ -90,6 +145,44 @@ TEST_F(SaveFiles, StatesHoldTheWholeBufferAndFailuresWriteNothing) {
     EXPECT_EQ(directory_entries(dir.path()).size(), 4u);
     player.unload_game();
     EXPECT_FALSE(player.save_state(state) || player.load_state(state));
+}
+
+#if !defined(_WIN32) && !defined(__SANITIZE_THREAD__) // whose calloc writes every byte
+std::int64_t resident_bytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::int64_t size = 0, pages = 0;
+    statm >> size >> pages;
+    return pages * sysconf(_SC_PAGESIZE);
+}
+#endif
+
+// Memory that the core leaves unwritten is never touched, and a size that no
+// console needs is refused before any memory is taken, and said once.
+TEST_F(SaveFiles, StatesTouchOnlyWhatTheCoreWritesAndAbsurdSizesAreRefused) {
+    RecordingEvents events;
+    player.set_events(&events);
+#if !defined(_WIN32) && !defined(__SANITIZE_THREAD__)
+    core->serialize_size = std::size_t(64) << 20;
+    std::int64_t grown = 0;
+    const std::int64_t before = resident_bytes();
+    as_core(
+        "retro_serialize", [&] { grown = resident_bytes() - before; },
+        [&] { return player.save_state(dir.path("none/state")); });
+    EXPECT_LT(grown, 16 << 20);
+#endif
+    core->serialize_size = (std::size_t(512) << 20) + 1;
+    std::size_t asked = 0;
+    for (int twice = 0; twice < 2; ++twice) {
+        EXPECT_FALSE(player.save_state_to([&](std::size_t size) -> std::uint8_t * {
+            asked = size;
+            return nullptr;
+        }));
+    }
+    EXPECT_EQ(asked, 0u);
+    const std::vector<std::pair<unsigned, std::string>> said = {
+        {RETRO_LOG_ERROR, "O core pediu 536870913 bytes para salvar o estado, mais que o limite "
+                          "de 512 MiB: o estado nao e salvo."}};
+    EXPECT_EQ(events.lines, said);
 }
 
 #ifndef _WIN32

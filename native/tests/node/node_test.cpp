@@ -66,6 +66,7 @@ TEST(Registration, RegistersTheNodeWithItsMethods) {
         {"get_memory_size(region) const", BOUND(get_memory_size)}, {"read_memory(region,offset,length) const", BOUND(read_memory)},
         {"write_memory(region,offset,data)", BOUND(write_memory)}, {"save_state_to_bytes()", BOUND(save_state_to_bytes)},
         {"load_state_from_bytes(data)", BOUND(load_state_from_bytes)}, {"get_core_info() const", BOUND(get_core_info)},
+        {"set_save_name(name)", BOUND(set_save_name)}, {"get_save_name() const", BOUND(get_save_name)},
         {"get_rotation() const", BOUND(get_rotation)}, {"read_address(address,length) const", BOUND(read_address)},
         {"write_address(address,data)", BOUND(write_address)},
     };

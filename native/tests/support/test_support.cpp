@@ -4,6 +4,7 @@
 #include "core/core_library.h"
 #include "media/pixel_conversion.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -38,6 +39,31 @@ std::string TempDir::path(const std::string &name) const {
     const std::string dir = utf8_of(dir_);
     return name.empty() ? dir : dir + "/" + name;
 }
+
+// The variable the platform's temporary directory comes from; empty restores none.
+#ifdef _WIN32
+static void set_temporary_directory(const fs::path &path) {
+    SetEnvironmentVariableW(L"TMP", path.empty() ? nullptr : path.c_str());
+}
+#else
+static void set_temporary_directory(const fs::path &path) {
+    path.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", path.c_str(), 1);
+}
+#endif
+
+TemporaryDirectoryAt::TemporaryDirectoryAt(const std::string &path) {
+#ifdef _WIN32
+    wchar_t old[32768];
+    const DWORD size = GetEnvironmentVariableW(L"TMP", old, 32768);
+    old_ = size > 0 && size < 32768 ? fs::path(old) : fs::path();
+#else
+    const char *old = getenv("TMPDIR");
+    old_ = old != nullptr ? fs::path(old) : fs::path();
+#endif
+    set_temporary_directory(path_of(path));
+}
+
+TemporaryDirectoryAt::~TemporaryDirectoryAt() { set_temporary_directory(old_); }
 
 std::string fake_core_path(const std::string &variant) {
     return std::string(FAKE_CORE_DIR) + "/" + variant + SHARED_LIBRARY_SUFFIX;

@@ -32,6 +32,18 @@ private:
     std::filesystem::path dir_;
 };
 
+// While it lives, this process's temporary directory is `path`.
+class TemporaryDirectoryAt {
+public:
+    explicit TemporaryDirectoryAt(const std::string &path);
+    ~TemporaryDirectoryAt();
+    TemporaryDirectoryAt(const TemporaryDirectoryAt &) = delete;
+    TemporaryDirectoryAt &operator=(const TemporaryDirectoryAt &) = delete;
+
+private:
+    std::filesystem::path old_;
+};
+
 // Path of a fake core build: "fake_core", "fake_core_api_2", ...
 std::string fake_core_path(const std::string &variant = "fake_core");
 

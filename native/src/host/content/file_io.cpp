@@ -4,7 +4,6 @@
 #include "content/regular_file.h"
 #include "core/processes.h"
 
-#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -46,7 +45,7 @@ bool flush_to_disk(std::FILE *file) {
 }
 
 // Each write has a temporary file of its own, named after the target and the
-// writer (process id and a count of this process's writes), so that writers of
+// writer (process id and a number, the first that is free), so that writers of
 // one file never take each other's. A name near the file system's limit (255,
 // counted in UTF-8 bytes, which is also the stricter count for Windows names
 // under Wine) keeps its start and a hash of the whole name instead.
@@ -54,7 +53,9 @@ constexpr std::size_t name_limit = 255;
 const std::string suffix = ".tovarune-tmp";
 constexpr std::size_t pid_digits = 8, tag_size = 1 + pid_digits + 1 + 8; // ".pid-count"
 const std::size_t tail_size = tag_size + suffix.size();
-std::atomic<std::uint32_t> writes_begun{0};
+// A name taken by something that cannot go (a directory, another user's
+// file) moves on to the next; this many taken names fail the write.
+constexpr std::uint32_t temporary_tries = 1000;
 
 void append_hex(std::string &text, std::uint64_t value, int digits) {
     for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
@@ -74,13 +75,35 @@ std::string temporary_stem(const std::string &name) {
     return name.substr(0, keep) + "~" + content_hash(name.data(), name.size());
 }
 
-fs::path temporary_for(const fs::path &target, const std::string &stem, std::uint32_t pid) {
+std::string temporary_name(const std::string &stem, std::uint32_t pid, std::uint32_t number) {
     std::string name = stem + ".";
     append_hex(name, pid, pid_digits);
     name += "-";
-    append_hex(name, writes_begun.fetch_add(1), 8);
-    return target.parent_path() / fs::u8path(name + suffix);
+    append_hex(name, number, 8);
+    return name + suffix;
 }
+
+// Holds the claim on a temporary name (processes.h) while the write lasts.
+class TemporaryName {
+public:
+    ~TemporaryName() { release(); }
+    bool claim(const std::string &name) {
+        release();
+        if (!claim_own_name(name)) {
+            return false;
+        }
+        name_ = name;
+        return true;
+    }
+
+private:
+    void release() {
+        if (!name_.empty()) {
+            release_own_name(name_);
+        }
+    }
+    std::string name_;
+};
 
 // The process that wrote a temporary file of the stem's target, if it is one.
 bool writer_of(const std::string &name, const std::string &stem, std::uint32_t &pid) {
@@ -153,6 +176,10 @@ bool rename_over(const fs::path &from, const fs::path &to) {
 }
 
 void remove_file(const fs::path &path) { DeleteFileW(path.c_str()); }
+
+bool name_taken(const fs::path &path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void remove_directory(const fs::path &path) { RemoveDirectoryW(path.c_str()); }
 
@@ -237,6 +264,11 @@ bool rename_over(const fs::path &from, const fs::path &to) {
 
 void remove_file(const fs::path &path) { unlink(path.c_str()); }
 
+bool name_taken(const fs::path &path) {
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0;
+}
+
 void remove_directory(const fs::path &path) { rmdir(path.c_str()); }
 
 template <typename Visit> void each_name(const fs::path &directory, Visit visit) {
@@ -257,10 +289,31 @@ template <typename Visit> void each_name(const fs::path &directory, Visit visit)
 void remove_leftovers(const fs::path &directory, const std::string &stem) {
     each_name(directory, [&](const std::string &name) {
         std::uint32_t pid = 0;
-        if (writer_of(name, stem, pid) && process_has_ended(pid)) {
-            remove_file(directory / fs::u8path(name));
+        if (writer_of(name, stem, pid)) {
+            remove_if_left_over(pid, name, [&] { remove_file(directory / fs::u8path(name)); });
         }
     });
+}
+
+// A new file beside the target, under the first temporary name that neither
+// this process nor a file there has taken.
+File create_beside(const fs::path &target, const std::string &stem, TemporaryName &claim,
+                   fs::path &temporary) {
+    const std::uint32_t pid = current_process_id();
+    for (std::uint32_t number = 0; number < temporary_tries; ++number) {
+        const std::string name = temporary_name(stem, pid, number);
+        if (!claim.claim(name)) {
+            continue;
+        }
+        temporary = target.parent_path() / fs::u8path(name);
+        if (File file = create_temporary(temporary)) {
+            return file;
+        }
+        if (!name_taken(temporary)) {
+            return nullptr;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -298,8 +351,9 @@ bool write_file_atomically(const std::string &path, const void *data, std::size_
     }
     const std::string stem = temporary_stem(target.filename().u8string());
     remove_leftovers(target.parent_path(), stem);
-    const fs::path temporary = temporary_for(target, stem, current_process_id());
-    File file = create_temporary(temporary);
+    TemporaryName claim;
+    fs::path temporary;
+    File file = create_beside(target, stem, claim, temporary);
     if (!file) {
         return false;
     }

@@ -28,7 +28,8 @@ ReadResult read_file_into(const std::string &path, void *buffer, std::size_t siz
 // Each write has a temporary file of its own, so concurrent writers of one
 // file (threads or processes) never take each other's: the last rename wins.
 // On failure the old file is untouched and no temporary file stays behind;
-// those a crash left are removed by the next write of the target.
+// those a crash left are removed by the next write of the target, and a name
+// taken all the same moves on to the next.
 bool write_file_atomically(const std::string &path, const void *data, std::size_t size);
 
 // Creates the directory and every missing parent; an existing one is fine.

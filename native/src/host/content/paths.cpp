@@ -24,6 +24,9 @@ void Player::set_paths(const std::string &system_path, const std::string &save_p
     if (!save_path_->empty()) {
         create_directories(*save_path_);
     }
+    if (game_loaded_) {
+        claim_save_file(); // the game's battery save moves with the directory
+    }
 }
 
 void Player::replace_path(std::unique_ptr<std::string> &field, const std::string &text) {

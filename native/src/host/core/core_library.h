@@ -18,7 +18,9 @@ std::string library_file(LibraryHandle library);
 // Loads a private copy of the library `file` (core_copies.h), which shares
 // nothing with the file's other modules. The copy is removed at once where the
 // loaded module keeps its contents alive (POSIX); otherwise its path is left in
-// `copy_left`, to go with remove_core_copy once the module is closed.
-LibraryHandle open_library_copy(const std::string &file, std::string &copy_left);
+// `copy_left`, to go with remove_core_copy once the module is closed. Null,
+// with the cause for the user in `failure`, when it cannot.
+LibraryHandle open_library_copy(const std::string &file, std::string &copy_left,
+                                std::string &failure);
 
 } // namespace tovarune

@@ -78,15 +78,19 @@ std::string library_file(LibraryHandle library) {
                : "";
 }
 
-LibraryHandle open_library_copy(const std::string &file, std::string &copy_left) {
+LibraryHandle open_library_copy(const std::string &file, std::string &copy_left,
+                                std::string &failure) {
     copy_left.clear();
-    const std::string copy = make_core_copy(file);
+    const std::string copy = make_core_copy(file, failure);
     if (copy.empty()) {
         return nullptr;
     }
     LibraryHandle library = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
     // The mapping keeps the contents for as long as the module is loaded.
     remove_core_copy(copy);
+    if (library == nullptr) {
+        failure = "O sistema recusou a copia privada do core: " + copy;
+    }
     return library;
 }
 

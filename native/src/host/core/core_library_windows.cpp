@@ -87,11 +87,12 @@ std::string library_file(LibraryHandle library) {
     }
 }
 
-LibraryHandle open_library_copy(const std::string &file, std::string &copy_left) {
+LibraryHandle open_library_copy(const std::string &file, std::string &copy_left,
+                                std::string &failure) {
     copy_left.clear();
-    const std::string copy = make_core_copy(file);
+    const std::string copy = make_core_copy(file, failure);
     const std::wstring wide = utf8_to_wide(windows_normalized_path(copy));
-    if (copy.empty() || wide.empty()) {
+    if (copy.empty()) {
         return nullptr;
     }
     // The DLLs the core imports lie beside the original, not beside the copy.
@@ -109,6 +110,7 @@ LibraryHandle open_library_copy(const std::string &file, std::string &copy_left)
     }
     if (library == nullptr) {
         remove_core_copy(copy);
+        failure = "O sistema recusou a copia privada do core: " + copy;
         return nullptr;
     }
     copy_left = copy;

@@ -49,8 +49,13 @@ bool Player::load_core(const std::string &path) {
     unload_core();
 
     const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
-    if (!open_core_module(path)) {
+    std::string cause;
+    if (!open_core_module(path, cause)) {
+        // The message a missing file gives; the log says what to fix.
         last_error_ = "Nao foi possivel carregar o core Libretro: " + path;
+        if (!cause.empty()) {
+            log_core_line(RETRO_LOG_ERROR, cause.c_str());
+        }
         return false;
     }
     if (const char *missing = bind_core_api(core_api_, core_module_)) {
@@ -68,6 +73,7 @@ bool Player::load_core(const std::string &path) {
     std::memcpy(&set_controller_port_device_, &port_device, sizeof port_device);
 
     told_of_other_threads_ = false;
+    told_of_state_size_ = false;
     // The libretro default, for a core that never names its format.
     pixel_format_ = RETRO_PIXEL_FORMAT_0RGB1555;
     call_core(core_api_.retro_set_environment, callbacks_->environment);
@@ -97,12 +103,15 @@ void Player::unload_core() {
     close_core_module();
 }
 
-// Under core_lifecycle_mutex().
-bool Player::open_core_module(const std::string &path) {
+// Under core_lifecycle_mutex(). A failure's cause, other than a file that
+// cannot be loaded, goes to `cause`.
+bool Player::open_core_module(const std::string &path, std::string &cause) {
     // Taken first, so that the core's requests from inside
     // retro_set_environment and retro_init already reach this player.
     callbacks_ = claim_callback_slot(*this);
     if (callbacks_ == nullptr) {
+        cause = "Ja ha " + std::to_string(callback_slot_count) +
+                " players com um core carregado, o maximo; descarregue o core de um deles antes.";
         return false;
     }
     core_module_ = open_library(core_location(engine_files_, path));
@@ -112,7 +121,12 @@ bool Player::open_core_module(const std::string &path) {
         // that another player runs.
         const std::string file = library_file(core_module_);
         close_library(core_module_);
-        core_module_ = file.empty() ? nullptr : open_library_copy(file, core_copy_);
+        core_module_ = nullptr;
+        if (file.empty()) {
+            cause = "Nao foi possivel saber de que arquivo o core veio, para copia-lo.";
+        } else {
+            core_module_ = open_library_copy(file, core_copy_, cause);
+        }
     }
     if (core_module_ == nullptr) {
         close_core_module();

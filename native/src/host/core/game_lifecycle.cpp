@@ -80,6 +80,7 @@ bool Player::load_game(const std::string &path) {
             connect_port(port);
         }
     }
+    claim_save_file();
     load_save_ram();
     last_error_.clear();
     return true;
@@ -91,6 +92,7 @@ void Player::unload_game() {
         return;
     }
     store_save_ram();
+    battery_save_.release();
     frame_callbacks_.game_ended(*this);
     stop_rumble();
     {

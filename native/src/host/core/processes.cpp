@@ -1,5 +1,8 @@
 #include "core/processes.h"
 
+#include <mutex>
+#include <set>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -9,6 +12,14 @@
 #endif
 
 namespace tovarune {
+
+namespace {
+
+// Players on many threads write and load at once.
+std::mutex own_names_mutex;
+std::set<std::string> own_names;
+
+} // namespace
 
 #ifdef _WIN32
 
@@ -35,5 +46,29 @@ bool process_has_ended(std::uint32_t id) {
 }
 
 #endif
+
+bool claim_own_name(const std::string &name) {
+    const std::lock_guard<std::mutex> lock(own_names_mutex);
+    return own_names.insert(name).second;
+}
+
+void release_own_name(const std::string &name) {
+    const std::lock_guard<std::mutex> lock(own_names_mutex);
+    own_names.erase(name);
+}
+
+void remove_if_left_over(std::uint32_t id, const std::string &name,
+                         const std::function<void()> &remove) {
+    if (id != current_process_id()) {
+        if (process_has_ended(id)) {
+            remove();
+        }
+        return;
+    }
+    const std::lock_guard<std::mutex> lock(own_names_mutex);
+    if (own_names.count(name) == 0) {
+        remove();
+    }
+}
 
 } // namespace tovarune

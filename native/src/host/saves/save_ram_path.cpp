@@ -48,9 +48,13 @@ std::string stem_of(const std::string &name) {
 
 } // namespace
 
-std::string save_ram_path(const std::string &save_dir, const std::string &rom_path,
-                          PathStyle style) {
-    if (save_dir.empty() || rom_path.empty()) {
+std::string game_save_name(const std::string &rom_path, PathStyle style) {
+    return stem_of(file_name_of(rom_path, style));
+}
+
+std::string save_file_path(const std::string &save_dir, const std::string &name,
+                           const std::string &extension, PathStyle style) {
+    if (save_dir.empty()) {
         return {};
     }
     std::string path = save_dir;
@@ -59,9 +63,14 @@ std::string save_ram_path(const std::string &save_dir, const std::string &rom_pa
     if (!is_separator(save_dir.back(), style) && !drive_alone) {
         path += style == PathStyle::windows ? '\\' : '/';
     }
-    path += stem_of(file_name_of(rom_path, style));
-    path += ".srm";
-    return path;
+    return path + name + extension;
+}
+
+std::string save_ram_path(const std::string &save_dir, const std::string &rom_path,
+                          PathStyle style) {
+    return rom_path.empty()
+               ? std::string()
+               : save_file_path(save_dir, game_save_name(rom_path, style), ".srm", style);
 }
 
 } // namespace tovarune

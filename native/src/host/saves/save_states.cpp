@@ -5,8 +5,18 @@
 #include "player.h"
 
 #include <cstring>
+#include <string>
 
 namespace tovarune {
+
+namespace {
+
+// Twice the memory of the largest console a core saves states of (a New
+// Nintendo 3DS, 256 MiB): a core that asks for more is wrong, and the memory
+// it would cost, again at every rewind snapshot, is the hosting game's.
+constexpr std::size_t state_size_limit = std::size_t(512) << 20;
+
+} // namespace
 
 std::size_t Player::state_size() {
     if (!game_loaded_ || core_api_.retro_serialize_size == nullptr ||
@@ -14,12 +24,26 @@ std::size_t Player::state_size() {
         return 0;
     }
     // Asked every time: a core's state size may change while it runs.
-    return call_core(core_api_.retro_serialize_size);
+    const std::size_t size = call_core(core_api_.retro_serialize_size);
+    if (size <= state_size_limit) {
+        return size;
+    }
+    if (!told_of_state_size_) {
+        told_of_state_size_ = true;
+        log_core_line(RETRO_LOG_ERROR,
+                      ("O core pediu " + std::to_string(size) +
+                       " bytes para salvar o estado, mais que o limite de " +
+                       std::to_string(state_size_limit >> 20) + " MiB: o estado nao e salvo.")
+                          .c_str());
+    }
+    return 0;
 }
 
-bool Player::serialize_state(std::uint8_t *data, std::size_t size) {
+bool Player::serialize_state(std::uint8_t *data, std::size_t size, bool zeroed) {
     // Bytes the core leaves unwritten are zero, whatever memory it was given.
-    std::memset(data, 0, size);
+    if (!zeroed) {
+        std::memset(data, 0, size);
+    }
     return call_core(core_api_.retro_serialize, data, size);
 }
 
@@ -27,7 +51,7 @@ bool Player::save_state(const std::string &path) {
     const Lock held = lock();
     ByteBuffer state;
     const bool serialized = save_state_to(
-        [&state](std::size_t size) { return state.allocate(size) ? state.data() : nullptr; });
+        [&state](std::size_t size) { return state.allocate(size) ? state.data() : nullptr; }, true);
     // Never into a game's pack, which is read-only.
     return serialized &&
            write_file_atomically(locate(engine_files_, path).path, state.data(), state.size());
