@@ -47,9 +47,10 @@ func _count(frames: int) -> void:
 		_quit(0)
 
 
-func _unhandled_key_input(event: InputEvent) -> void:
+# Ahead of the screen, which keeps the keys for the game while it has focus.
+func _input(event: InputEvent) -> void:
 	var key := event as InputEventKey
-	if not key.pressed or key.echo or not screen.is_playing():
+	if key == null or not key.pressed or key.echo or not screen.is_playing():
 		return
 	if key.physical_keycode == KEY_F5:
 		message.text = "Estado salvo." if screen.save_state() else "Nao foi possivel salvar o estado."

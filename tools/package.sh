@@ -14,7 +14,7 @@ stage="$(mktemp -d "${TMPDIR:-/tmp}/tovarune-package.XXXXXX")"
 trap 'rm -rf "$stage"' EXIT
 
 mkdir -p "$stage/addons/tovarune/bin"
-cp "$addon/tovarune.gdextension" "$addon/libretro_screen.gd" "$addon/icon.svg" \
+cp "$addon/tovarune.gdextension" "$addon/libretro_screen.gd" "$addon/retro_keys.gd" "$addon/icon.svg" \
   "$addon/plugin.cfg" "$addon/tovarune_plugin.gd" "$addon/core_export_plugin.gd" \
   "$addon/README.md" LICENSE "$stage/addons/tovarune/"
 

@@ -49,6 +49,21 @@ struct Map {
     retro_memory_map map;
 };
 
+// The lists the input commands read, from the declaration's texts, each ending
+// as libretro.h says; `fill` gives the numbers.
+struct InputLists {
+    InputLists(const Declaration &declaration, std::uint8_t fill) {
+        for (const retro_variable &entry : declaration.entries) {
+            descriptors.push_back({fill, fill, fill, fill, entry.value});
+            types.push_back({entry.value, fill});
+        }
+        ports = {{types.data(), unsigned(fill % (types.size() + 1))}, {}};
+    }
+    std::vector<retro_input_descriptor> descriptors;
+    std::vector<retro_controller_description> types;
+    std::vector<retro_controller_info> ports;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -63,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::array<std::uint8_t, 64> before = buffer;
         const std::string key = in.text();
         retro_variable variable{key.c_str(), nullptr};
+        InputLists lists(declaration, fill);
         const retro_message message{key.c_str(), fill};
         const retro_message_ext message_ext{key.c_str(),
                                             fill,
@@ -88,6 +104,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             break;
         case set_memory_maps:
             argument = (void *)&map.map;
+            break;
+        case RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS:
+            argument = lists.descriptors.data();
+            break;
+        case RETRO_ENVIRONMENT_SET_CONTROLLER_INFO:
+            argument = lists.ports.data();
             break;
         }
         // A refusal leaves the caller's storage alone.

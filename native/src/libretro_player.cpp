@@ -375,6 +375,7 @@ void LibretroPlayer::_bind_methods() {
     ClassDB::bind_method(D_METHOD("get_core_info"), &LibretroPlayer::get_core_info);
     ClassDB::bind_method(D_METHOD("set_save_name", "name"), &LibretroPlayer::set_save_name);
     ClassDB::bind_method(D_METHOD("get_save_name"), &LibretroPlayer::get_save_name);
+    bind_input_methods();
     ClassDB::bind_method(D_METHOD("get_rotation"), &LibretroPlayer::get_rotation);
     ClassDB::bind_method(D_METHOD("read_address", "address", "length"),
                          &LibretroPlayer::read_address);

@@ -8,11 +8,13 @@
 #include <godot_cpp/classes/image_texture.hpp>
 #include <godot_cpp/classes/node.hpp>
 #include <godot_cpp/classes/ref.hpp>
+#include <godot_cpp/variant/array.hpp>
 #include <godot_cpp/variant/dictionary.hpp>
 #include <godot_cpp/variant/packed_byte_array.hpp>
 #include <godot_cpp/variant/packed_string_array.hpp>
 #include <godot_cpp/variant/packed_vector2_array.hpp>
 #include <godot_cpp/variant/string.hpp>
+#include <godot_cpp/variant/vector2.hpp>
 
 #include <cstdint>
 #include <memory>
@@ -65,8 +67,25 @@ public:
     godot::PackedByteArray read_address(int64_t p_address, int64_t p_length) const;
     bool write_address(int64_t p_address, const godot::PackedByteArray &p_data);
 
+    // Input devices (libretro_player_input.cpp).
+    void set_analog_button(int32_t p_port, int32_t p_button_id, double p_value);
+    void add_mouse_motion(int32_t p_port, double p_dx, double p_dy);
+    void set_mouse_button(int32_t p_port, int32_t p_button_id, bool p_pressed);
+    void add_mouse_wheel(int32_t p_port, int32_t p_vertical, int32_t p_horizontal);
+    void set_pointer(int32_t p_port, int32_t p_touch, const godot::Vector2 &p_position,
+                     bool p_pressed);
+    void release_pointers(int32_t p_port);
+    void set_lightgun_position(int32_t p_port, const godot::Vector2 &p_position);
+    void set_lightgun_button(int32_t p_port, int32_t p_button_id, bool p_pressed);
+    void set_key(int32_t p_keycode, bool p_pressed, int64_t p_character, int64_t p_modifiers);
+    godot::Array get_controller_types(int32_t p_port) const;
+    bool set_port_device(int32_t p_port, int64_t p_device);
+    int64_t get_port_device(int32_t p_port) const;
+    godot::Array get_input_descriptors() const;
+
 protected:
     static void _bind_methods();
+    static void bind_input_methods();
 
 private:
     // Turns each accepted frame into the contents of the texture. A frame is

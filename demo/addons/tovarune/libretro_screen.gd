@@ -28,6 +28,13 @@ extends Control
 ## [WorkerThreadPool] with [member run_on_worker_thread]; the sound plays from the screen, or from
 ## [member audio_player] (a cabinet in a 3D room, say).
 ## [br][br]
+## Games that take a mouse, a light gun, a touch screen or a keyboard get them from the screen:
+## [member port_devices] chooses the device of each of the core's ports. A click or a touch on the
+## picture is a touch of the core's pointer at that spot, whatever the scaling, letterbox or turn of
+## the picture; the light gun aims where the mouse points; a mouse port takes the mouse's motion,
+## buttons and wheel ([member capture_mouse] holds the mouse inside the window). The screen takes
+## focus when clicked, and while it has it the core gets the keyboard ([member keyboard_enabled]).
+## [br][br]
 ## The screen follows what the core asks while it runs: it turns the picture for a vertical arcade
 ## game, restarts its sound and pacing when the game changes its frame or sample rate, makes the pad
 ## of each port vibrate when the game rumbles, and stops when the game quits by itself
@@ -67,6 +74,20 @@ const REWIND_INTERVAL := 6
 const MAX_CATCH_UP_FRAMES := 4
 ## Seconds of sound held ahead of the speaker: the most the sound can lag behind the picture.
 const AUDIO_BUFFER_SECONDS := 0.1
+
+# Godot's keys as libretro's.
+const _RetroKeys := preload("retro_keys.gd")
+# libretro's devices that take the screen's mouse and touches.
+const _MOUSE := 2
+const _LIGHTGUN := 4
+const _POINTER := 6
+# libretro's ids of the mouse's buttons and, for a light gun, trigger, reload and A.
+const _MOUSE_BUTTONS := {MOUSE_BUTTON_LEFT: 2, MOUSE_BUTTON_RIGHT: 3, MOUSE_BUTTON_MIDDLE: 6,
+	MOUSE_BUTTON_XBUTTON1: 9, MOUSE_BUTTON_XBUTTON2: 10}
+const _GUN_BUTTONS := {MOUSE_BUTTON_LEFT: 2, MOUSE_BUTTON_RIGHT: 16, MOUSE_BUTTON_MIDDLE: 3}
+# Notches (vertical up, horizontal right) of the wheel's buttons.
+const _WHEEL := {MOUSE_BUTTON_WHEEL_UP: Vector2i(1, 0), MOUSE_BUTTON_WHEEL_DOWN: Vector2i(-1, 0),
+	MOUSE_BUTTON_WHEEL_LEFT: Vector2i(0, -1), MOUSE_BUTTON_WHEEL_RIGHT: Vector2i(0, 1)}
 
 ## The libretro core: a [code]res://[/code] path (keep cores under [code]res://[/code] and enable the
 ## addon's plugin, and exported games carry them), a [code]user://[/code] one or an operating-system
@@ -116,6 +137,22 @@ const AUDIO_BUFFER_SECONDS := 0.1
 @export var audio_player: Node
 ## The audio bus of the screen's own player (not of [member audio_player]).
 @export var audio_bus := &"Master"
+## The device plugged into each of the core's ports, by port number (0 to 7), as libretro numbers
+## them: [code]1[/code] joypad, [code]2[/code] mouse, [code]3[/code] keyboard, [code]4[/code] light
+## gun, [code]5[/code] analog joypad, [code]6[/code] pointer, or a subclass the core lists
+## ([method LibretroPlayer.get_controller_types]). [code]-1[/code], and ports left out, keep the
+## default joypad. The core is told when the game loads. The screen's mouse goes to the ports chosen
+## as a mouse and as a light gun, and its clicks and touches on the picture to those chosen as a
+## pointer; for a device no port is chosen as, to port 0's, where most cores read it anyway.
+@export var port_devices: Array[int] = []
+## Captures the mouse (hidden, and kept inside the window) when the screen is clicked, for games
+## played with the mouse, until the screen loses focus or unloads its game.
+@export var capture_mouse := false
+## Gives the core the keyboard while the screen has focus (it takes focus when clicked): the keys the
+## core reads and the key events of cores that take typing. Meanwhile the screen keeps the keys from
+## the rest of the interface ([method Node._unhandled_input] too: read hotkeys in
+## [method Node._input]); the RetroPad's actions still work as ever.
+@export var keyboard_enabled := true
 ## Makes the gamepad of each port vibrate when the game rumbles (port 0 the first pad, port 1 the
 ## second, as the RetroPad actions have it).
 @export var rumble := true
@@ -136,8 +173,13 @@ var _task := -1
 # The picture last taken from the player, drawn while a task runs.
 var _texture: Texture2D = null
 var _aspect := 0.0
-# Quarter turns counter-clockwise the core wants the picture shown at, taken with the picture.
-var _rotation := 0
+# Quarter turns counter-clockwise of the picture shown, as the core asks.
+var _turns := 0
+# Calls that give the player input, made at the next tick when no task runs frames.
+var _pending_input: Array[Callable] = []
+# The retro_key codes the core's keyboard holds down.
+var _held_keys := {}
+var _captured_mouse := false
 var _mix_rate := 0.0
 # The strengths of each port's motors the core set: port -> Vector2(weak, strong).
 var _motors := {}
@@ -148,7 +190,9 @@ var _core_problem := ""
 func _init() -> void:
 	set_anchors_preset(PRESET_FULL_RECT)
 	texture_filter = TEXTURE_FILTER_NEAREST
-	mouse_filter = MOUSE_FILTER_IGNORE
+	# Clicks and touches reach the game; unused, they go on to the parent.
+	mouse_filter = MOUSE_FILTER_PASS
+	focus_mode = FOCUS_CLICK
 	add_child(player, false, INTERNAL_MODE_FRONT)
 	add_child(_own_speaker, false, INTERNAL_MODE_FRONT)
 	player.core_log.connect(_on_core_log)
@@ -180,6 +224,19 @@ func _notification(what: int) -> void:
 	# which would call into a freed screen.
 	if what == NOTIFICATION_PREDELETE:
 		unload_game()
+	elif what == NOTIFICATION_FOCUS_EXIT:
+		_release_input()
+
+
+func _gui_input(event: InputEvent) -> void:
+	if _take_input(event):
+		accept_event()
+
+
+func _input(event: InputEvent) -> void:
+	# A captured mouse stays put: its motion and buttons come here, wherever it seems to be.
+	if _captured_mouse and event is InputEventMouse and _take_input(event):
+		get_viewport().set_input_as_handled()
 
 
 func _draw() -> void:
@@ -189,8 +246,8 @@ func _draw() -> void:
 		return
 	# Turned about the centre of its place, counter-clockwise as the core asks.
 	var rect := get_picture_rect()
-	var upright := rect.size if _rotation % 2 == 0 else Vector2(rect.size.y, rect.size.x)
-	draw_set_transform(rect.get_center(), -_rotation * PI / 2.0)
+	var upright := rect.size if _turns % 2 == 0 else Vector2(rect.size.y, rect.size.x)
+	draw_set_transform(rect.get_center(), -_turns * PI / 2.0)
 	draw_texture_rect(texture, Rect2(-upright / 2.0, upright), false)
 	draw_set_transform(Vector2.ZERO)
 
@@ -216,7 +273,13 @@ func load_game() -> bool:
 	player.set_paths(system_directory, save_directory)
 	_core_problem = ""
 	player.set_save_name(save_name)
-	if not player.load_core(core_path) or not player.load_game(rom_path):
+	var loaded := player.load_core(core_path)
+	if loaded:
+		for port in mini(port_devices.size(), 8):
+			if port_devices[port] >= 0:
+				player.set_port_device(port, port_devices[port])
+		loaded = player.load_game(rom_path)
+	if not loaded:
 		var message := player.get_last_error()
 		if not _core_problem.is_empty():
 			message += "\n" + _core_problem
@@ -234,6 +297,8 @@ func load_game() -> bool:
 ## being freed, does it too; to play again, call [method load_game].
 func unload_game() -> void:
 	_finish_frames()
+	_release_input()
+	_send_input()
 	player.unload_core()
 	if is_instance_valid(_speaker):
 		_speaker.stop()
@@ -255,6 +320,7 @@ func is_playing() -> bool:
 ## processing off, call it yourself.
 func advance(delta: float) -> int:
 	_finish_frames()
+	_send_input()
 	if not player.is_game_loaded():
 		return 0
 	_elapsed += delta
@@ -299,13 +365,38 @@ func get_picture_rect() -> Rect2:
 	if texture == null:
 		return Rect2()
 	var picture := _picture_size(texture)
-	if _rotation % 2 == 1:
+	if _turns % 2 == 1:
 		picture = Vector2(picture.y, picture.x)
 	var factor := minf(size.x / picture.x, size.y / picture.y)
 	if integer_scaling and factor >= 1.0:
 		factor = floorf(factor)
 	picture *= factor
 	return Rect2(((size - picture) / 2.0).round(), picture)
+
+
+## Returns where [param point], in the screen's own coordinates, falls on the game's picture, as a
+## fraction of the picture the core makes: [code](0, 0)[/code] its top left corner and
+## [code](1, 1)[/code] its bottom right, whatever the picture's scale, letterbox and turn. A point
+## beside the picture gives values outside 0..1.
+func picture_position(point: Vector2) -> Vector2:
+	var rect := get_picture_rect()
+	if not rect.has_area():
+		return Vector2(-1.0, -1.0)
+	return _unturn((point - rect.position) / rect.size, _turns)
+
+
+# A position on the picture shown (or a motion, without `point`) as a fraction of the picture shown,
+# turned back by `turns` quarter turns counter-clockwise to the picture the core makes.
+static func _unturn(shown: Vector2, turns: int, point := true) -> Vector2:
+	var whole := 1.0 if point else 0.0
+	match turns & 3:
+		1:
+			return Vector2(whole - shown.y, shown.x)
+		2:
+			return Vector2(whole - shown.x, whole - shown.y)
+		3:
+			return Vector2(shown.y, whole - shown.x)
+	return shown
 
 
 # The picture's shape before scaling: the frame's height at the game's aspect ratio, or the frame's
@@ -320,7 +411,7 @@ func _picture() -> Texture2D:
 	if _task == -1:
 		_texture = player.get_video_texture()
 		_aspect = player.get_aspect_ratio()
-		_rotation = player.get_rotation()
+		_turns = player.get_rotation()
 	return _texture
 
 
@@ -367,6 +458,120 @@ func _read_buttons() -> void:
 	if second_player:
 		for id in PLAYER_2_ACTIONS.size():
 			player.set_port_button(1, id, _pressed(PLAYER_2_ACTIONS[id]))
+
+
+# Gives the core what a Godot input event over the screen means for its devices; true when the
+# screen takes the event.
+func _take_input(event: InputEvent) -> bool:
+	if not input_enabled or not is_playing():
+		return false
+	if event is InputEventKey:
+		return _take_key(event)
+	if (event is InputEventMouseButton or event is InputEventScreenTouch) and event.pressed:
+		if focus_mode != FOCUS_NONE:
+			grab_focus()
+		if capture_mouse:
+			Input.mouse_mode = Input.MOUSE_MODE_CAPTURED
+			_captured_mouse = true
+	if event is InputEventMouseButton:
+		_take_mouse_button(event)
+	elif event is InputEventMouseMotion:
+		_take_mouse_motion(event)
+	elif event is InputEventScreenTouch or event is InputEventScreenDrag:
+		var pressed: bool = event is InputEventScreenDrag or event.pressed
+		for port in _ports_of(_POINTER):
+			_give(player.set_pointer, [port, event.index, picture_position(event.position), pressed])
+	else:
+		return false
+	return true
+
+
+func _take_mouse_button(event: InputEventMouseButton) -> void:
+	var at := picture_position(event.position)
+	var button := event.button_index
+	for port in _ports_of(_MOUSE):
+		var notches: Vector2i = _WHEEL.get(button, Vector2i.ZERO)
+		if notches != Vector2i.ZERO and event.pressed:
+			_give(player.add_mouse_wheel, [port, notches.x, notches.y])
+		elif _MOUSE_BUTTONS.has(button):
+			_give(player.set_mouse_button, [port, _MOUSE_BUTTONS[button], event.pressed])
+	for port in _ports_of(_LIGHTGUN):
+		_give(player.set_lightgun_position, [port, at])
+		if _GUN_BUTTONS.has(button):
+			_give(player.set_lightgun_button, [port, _GUN_BUTTONS[button], event.pressed])
+	if button == MOUSE_BUTTON_LEFT:
+		for port in _ports_of(_POINTER):
+			_give(player.set_pointer, [port, 0, at, event.pressed])
+
+
+func _take_mouse_motion(event: InputEventMouseMotion) -> void:
+	var texture := _picture()
+	var rect := get_picture_rect()
+	if texture != null and rect.has_area():
+		# Pixels of the picture the core makes.
+		var moved := _unturn(event.relative / rect.size, _turns, false) * Vector2(texture.get_size())
+		for port in _ports_of(_MOUSE):
+			_give(player.add_mouse_motion, [port, moved.x, moved.y])
+	if _captured_mouse:
+		return
+	var at := picture_position(event.position)
+	for port in _ports_of(_LIGHTGUN):
+		_give(player.set_lightgun_position, [port, at])
+	var held := event.button_mask & MOUSE_BUTTON_MASK_LEFT != 0
+	for port in _ports_of(_POINTER):
+		_give(player.set_pointer, [port, 0, at, held])
+
+
+func _take_key(event: InputEventKey) -> bool:
+	if not keyboard_enabled or not has_focus():
+		return false
+	var code := _RetroKeys.code_of(event)
+	var character := event.unicode if event.pressed else 0
+	if code == 0 and character == 0:
+		return false
+	# The core's keyboard repeats by itself, as a console's would.
+	if not event.echo:
+		if code != 0:
+			if event.pressed:
+				_held_keys[code] = true
+			else:
+				_held_keys.erase(code)
+		_give(player.set_key, [code, event.pressed, character, _RetroKeys.modifiers_of(event)])
+	return true
+
+
+# Lets go of what the screen holds for the core: its keys, its touches and the mouse.
+func _release_input() -> void:
+	for code: int in _held_keys:
+		_give(player.set_key, [code, false, 0, 0])
+	_held_keys.clear()
+	for port in _ports_of(_POINTER):
+		_give(player.release_pointers, [port])
+	if _captured_mouse:
+		Input.mouse_mode = Input.MOUSE_MODE_VISIBLE
+		_captured_mouse = false
+
+
+# The ports chosen as the libretro device `base` (or a subclass of it), or with none, port 0.
+func _ports_of(base: int) -> Array[int]:
+	var ports: Array[int] = []
+	for port in mini(port_devices.size(), 8):
+		if port_devices[port] >= 0 and port_devices[port] & 0xff == base:
+			ports.append(port)
+	if ports.is_empty():
+		ports.append(0)
+	return ports
+
+
+# Input reaches the player at the next tick, before its frames: never while a task runs them.
+func _give(method: Callable, arguments: Array) -> void:
+	_pending_input.append(method.bindv(arguments))
+
+
+func _send_input() -> void:
+	for give in _pending_input:
+		give.call()
+	_pending_input.clear()
 
 
 func _pressed(action: StringName) -> bool:

@@ -10,7 +10,7 @@
 #include "core/frame_callbacks.h"
 #include "core/player_events.h"
 #include "environment/options_store.h"
-#include "input/joypad.h"
+#include "input/input_devices.h"
 #include "input/rumble.h"
 #include "media/audio_queue.h"
 #include "media/frame_sink.h"
@@ -81,12 +81,34 @@ public:
     std::string save_name() const;
     void set_button(std::int32_t button_id, bool pressed) {
         const Lock held = lock();
-        joypads_.set_button(0, button_id, pressed);
+        input_.joypads.set_button(0, button_id, pressed);
     }
-    // Input for ports 0 to 3; see controller_ports.cpp for when a port is
-    // connected.
+    // Input for ports 0 to 7; see controller_ports.cpp for when a port is
+    // connected. Ids and values are those of the input/ classes.
     void set_port_button(std::int32_t port, std::int32_t button_id, bool pressed);
     void set_analog(std::int32_t port, std::int32_t stick, double x, double y);
+    void set_analog_button(std::int32_t port, std::int32_t button_id, double value);
+    void add_mouse_motion(std::int32_t port, double dx, double dy);
+    void set_mouse_button(std::int32_t port, std::int32_t button_id, bool pressed);
+    void add_mouse_wheel(std::int32_t port, std::int32_t vertical, std::int32_t horizontal);
+    // Positions are fractions of the picture (input/screen_space.h).
+    void set_pointer(std::int32_t port, std::int32_t touch, double x, double y, bool pressed);
+    void release_pointers(std::int32_t port);
+    void set_lightgun_position(std::int32_t port, double x, double y);
+    void set_lightgun_button(std::int32_t port, std::int32_t button_id, bool pressed);
+    // Holds or releases a retro_key, and tells the core's keyboard callback
+    // while a game runs (RETROK_UNKNOWN for a character alone).
+    void set_key(std::int32_t keycode, bool pressed, std::uint32_t character,
+                 std::uint16_t modifiers);
+
+    // The device told to a port: a base type, or one the core lists for it.
+    // False, changing nothing, for any other device or port.
+    bool set_port_device(std::int32_t port, std::int64_t device);
+    // The chosen device, RETRO_DEVICE_JOYPAD by default, or RETRO_DEVICE_NONE
+    // for a port out of range.
+    unsigned port_device(std::int32_t port) const;
+    std::vector<ControllerType> controller_types(std::int32_t port) const;
+    std::vector<InputDescriptor> input_descriptors() const;
 
     bool save_state(const std::string &path);
     bool load_state(const std::string &path);
@@ -185,7 +207,10 @@ public:
     const char *system_directory() const;
     const char *save_directory() const;
     AudioQueue &audio_frames() { return audio_frames_; }
-    const Joypads &joypads() const { return joypads_; }
+    // Under the lock, as the callbacks and environment commands are.
+    InputDevices &input() { return input_; }
+    void poll_input();
+    std::int16_t input_state(unsigned port, unsigned device, unsigned index, unsigned id);
     FrameSink *frame_sink() const { return frame_sink_; }
     const retro_system_av_info &av_info() const { return av_info_; }
     const std::string &rom_path() const { return rom_path_; }
@@ -232,6 +257,8 @@ private:
     void replace_path(std::unique_ptr<std::string> &field, const std::string &text);
     std::string unpacked_directory() const;
     void connect_port(std::int32_t port);
+    void tell_port_device(std::int32_t port, unsigned device);
+    void connect_ports_after_load();
     std::size_t state_size();
     bool serialize_state(std::uint8_t *data, std::size_t size, bool zeroed);
     MemoryView memory_region(std::int32_t region) const;
@@ -253,8 +280,9 @@ private:
     bool game_loaded_ = false;
     unsigned pixel_format_ = RETRO_PIXEL_FORMAT_0RGB1555;
     retro_system_av_info av_info_{};
-    Joypads joypads_;
-    // Ports 1 to 3 told to the core as joypads during the current game.
+    InputDevices input_;
+    // Ports told to the core as joypads, or as their chosen device, during the
+    // current game.
     unsigned connected_ports_ = 0;
     AudioQueue audio_frames_;
     std::string rom_path_;

@@ -21,6 +21,39 @@ namespace {
 
 FakeCoreControl control;
 
+#ifdef FAKE_CORE_INPUT_ECHO
+// For scripts in a real engine, which reach no knobs: every frame writes what
+// the core read into its system RAM, as little-endian 16-bit words.
+std::uint16_t picture[100 * 50];
+std::uint16_t last_key[4];
+
+void record_key(bool down, unsigned keycode, std::uint32_t character, std::uint16_t modifiers) {
+    last_key[0] = static_cast<std::uint16_t>(keycode);
+    last_key[1] = static_cast<std::uint16_t>(character);
+    last_key[2] = modifiers;
+    last_key[3] = down;
+}
+
+void echo_input() {
+    // clang-format off
+    static const unsigned reads[][4] = { // port, device, index, id
+        {0, RETRO_DEVICE_POINTER, 0, 0}, {0, RETRO_DEVICE_POINTER, 0, 1}, {0, RETRO_DEVICE_POINTER, 0, 2},
+        {1, RETRO_DEVICE_MOUSE, 0, 0}, {1, RETRO_DEVICE_MOUSE, 0, 1}, {1, RETRO_DEVICE_MOUSE, 0, 2},
+        {1, RETRO_DEVICE_MOUSE, 0, 4}, {2, RETRO_DEVICE_LIGHTGUN, 0, 13}, {2, RETRO_DEVICE_LIGHTGUN, 0, 14},
+        {2, RETRO_DEVICE_LIGHTGUN, 0, 15}, {2, RETRO_DEVICE_LIGHTGUN, 0, 2}, {0, RETRO_DEVICE_KEYBOARD, 0, RETROK_a},
+    };
+    // clang-format on
+    std::uint16_t words[16];
+    std::size_t n = 0;
+    for (const auto &read : reads) {
+        words[n++] =
+            static_cast<std::uint16_t>(control.input_state(read[0], read[1], read[2], read[3]));
+    }
+    std::memcpy(words + n, last_key, sizeof last_key);
+    std::memcpy(control.system_ram, words, sizeof words);
+}
+#endif
+
 void record(const char *entry_point) {
     if (control.call_count < sizeof control.calls / sizeof control.calls[0]) {
         control.calls[control.call_count++] = entry_point;
@@ -42,6 +75,14 @@ RETRO_API void fake_core_reset() {
     control.serialize_size = 16;
     control.serialize_result = true;
     control.unserialize_result = true;
+#ifdef FAKE_CORE_INPUT_ECHO
+    control.system_ram_size = 32;
+    control.av_info = {{100, 50, 100, 50, 2.0f}, {60.0, 48000.0}};
+    control.frame_data = picture;
+    control.frame_width = 100;
+    control.frame_height = 50;
+    control.frame_pitch = 200;
+#endif
 }
 
 RETRO_API void retro_init() { record("retro_init"); }
@@ -96,11 +137,19 @@ RETRO_API void retro_set_controller_port_device(unsigned port, unsigned device) 
     record("retro_set_controller_port_device");
     control.port_device[0] = port;
     control.port_device[1] = device;
+    if (control.devices_told_count < sizeof control.devices_told / sizeof control.devices_told[0]) {
+        control.devices_told[control.devices_told_count][0] = port;
+        control.devices_told[control.devices_told_count++][1] = device;
+    }
 }
 #endif
 
 RETRO_API bool retro_load_game(const retro_game_info *game) {
     record("retro_load_game");
+#ifdef FAKE_CORE_INPUT_ECHO
+    retro_keyboard_callback keyboard{record_key};
+    control.environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
+#endif
     control.game_path_null = game->path == nullptr;
     if (game->path != nullptr) {
         std::strncpy(control.game_path, game->path, sizeof control.game_path - 1);
@@ -128,6 +177,9 @@ RETRO_API void retro_run() {
     if (control.audio != nullptr && control.audio_sample_batch != nullptr) {
         control.audio_sample_batch(control.audio, control.audio_frames);
     }
+#ifdef FAKE_CORE_INPUT_ECHO
+    echo_input();
+#endif
 }
 
 RETRO_API void retro_reset() { record("retro_reset"); }

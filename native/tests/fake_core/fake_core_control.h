@@ -51,6 +51,8 @@ struct FakeCoreControl {
     std::size_t unserialized_size;
     std::uint8_t unserialized[64];
     unsigned port_device[2]; // last retro_set_controller_port_device arguments
+    unsigned devices_told[32][2]; // every port and device, in order
+    std::size_t devices_told_count;
 };
 
 extern "C" RETRO_API FakeCoreControl *fake_core_control();

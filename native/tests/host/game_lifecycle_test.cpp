@@ -107,7 +107,7 @@ TEST_F(GameLifecycle, RunsAndAnswersInputOnlyWithAGameAndConnectsPortsAtTheirFir
     player.reset_game();
     EXPECT_EQ(core.calls().size(), 9u); // the load's seven, then run and reset
     player.set_port_button(0, RETRO_DEVICE_ID_JOYPAD_L, true);
-    player.set_port_button(4, 0, true);
+    player.set_port_button(8, 0, true);
     EXPECT_EQ(connections(), 2);
     player.set_analog(3, RETRO_DEVICE_INDEX_ANALOG_RIGHT, 0.5, 7.0);
     player.set_analog(0, 0, std::numeric_limits<double>::quiet_NaN(), -0.25);

@@ -67,6 +67,15 @@ TEST(Registration, RegistersTheNodeWithItsMethods) {
         {"write_memory(region,offset,data)", BOUND(write_memory)}, {"save_state_to_bytes()", BOUND(save_state_to_bytes)},
         {"load_state_from_bytes(data)", BOUND(load_state_from_bytes)}, {"get_core_info() const", BOUND(get_core_info)},
         {"set_save_name(name)", BOUND(set_save_name)}, {"get_save_name() const", BOUND(get_save_name)},
+        {"set_analog_button(port,button_id,value)", BOUND(set_analog_button)}, {"add_mouse_motion(port,dx,dy)", BOUND(add_mouse_motion)},
+        {"set_mouse_button(port,button_id,pressed)", BOUND(set_mouse_button)},
+        {"add_mouse_wheel(port,vertical,horizontal)", BOUND(add_mouse_wheel)},
+        {"set_pointer(port,touch,position,pressed)", BOUND(set_pointer)}, {"release_pointers(port)", BOUND(release_pointers)},
+        {"set_lightgun_position(port,position)", BOUND(set_lightgun_position)},
+        {"set_lightgun_button(port,button_id,pressed)", BOUND(set_lightgun_button)},
+        {"set_key(keycode,pressed,character,modifiers=0=0)", BOUND(set_key)},
+        {"get_controller_types(port) const", BOUND(get_controller_types)}, {"set_port_device(port,device)", BOUND(set_port_device)},
+        {"get_port_device(port) const", BOUND(get_port_device)}, {"get_input_descriptors() const", BOUND(get_input_descriptors)},
         {"get_rotation() const", BOUND(get_rotation)}, {"read_address(address,length) const", BOUND(read_address)},
         {"write_address(address,data)", BOUND(write_address)},
     };
@@ -306,6 +315,64 @@ TEST_F(Node, CoreLogLinesAreSignalledOnTheMainThreadOutsideTheCore) {
     EXPECT_EQ(stand_in::printed(),
               (std::vector<std::string>{"WARNING: Core Libretro: sem BIOS",
                                         "ERROR: Core Libretro: ROM \xC3\xBF"}));
+}
+
+retro_log_printf_t key_log;
+void log_key(bool, unsigned keycode, std::uint32_t character, std::uint16_t modifiers) {
+    key_log(RETRO_LOG_WARN, "tecla %u %u %u", keycode, unsigned(character), unsigned(modifiers));
+}
+
+// Positions arrive as Vector2, the core's lists leave as arrays of
+// dictionaries, and what the core logs in its keyboard callback reaches the
+// script once set_key returns.
+TEST_F(Node, InputAndTheCoresListsOfControlsCrossTheBoundary) {
+    const unsigned gun = RETRO_DEVICE_SUBCLASS(RETRO_DEVICE_LIGHTGUN, 1);
+    const retro_controller_description types[] = {{"Pistola \xE9", gun}};
+    const retro_controller_info ports[] = {{types, 1}, {types, 1}, {}};
+    const retro_input_descriptor descriptors[] = {{1, gun, 0, 2, "Tiro"}, {}};
+    retro_log_callback logging{};
+    retro_keyboard_callback keyboard{log_key};
+    ASSERT_TRUE(ti::as_core(
+        "retro_init",
+        [&] {
+            core->environment(RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, (void *)ports);
+            core->environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, (void *)descriptors);
+            core->environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
+            core->environment(RETRO_ENVIRONMENT_GET_LOG_INTERFACE, &logging);
+        },
+        [&] { return node->load_core(text(core.path())) && node->load_game(text(rom)); }));
+    key_log = logging.log;
+    const godot::Dictionary type = node->get_controller_types(1)[0];
+    EXPECT_EQ(type["id"].as_int(), gun);
+    EXPECT_EQ(String(type["name"]), String(U"Pistola \u00E9"));
+    const godot::Array described = node->get_input_descriptors();
+    ASSERT_EQ(described.size(), 1);
+    const godot::Dictionary fire = described[0];
+    EXPECT_EQ(fire["port"].as_int() * 1000 + fire["device"].as_int() + fire["id"].as_int(),
+              1000 + gun + 2);
+    EXPECT_EQ(String(fire["description"]), String("Tiro"));
+    EXPECT_TRUE(node->set_port_device(1, gun) && node->get_port_device(1) == gun);
+    EXPECT_EQ(core->port_device[1], gun);
+
+    node->set_pointer(2, 1, godot::Vector2(1.0f, 0.5f), true);
+    node->set_lightgun_position(3, godot::Vector2(0.5f, 0.0f));
+    ti::as_core(
+        "retro_run",
+        [&] {
+            EXPECT_EQ(core->input_state(2, RETRO_DEVICE_POINTER, 0, RETRO_DEVICE_ID_POINTER_X),
+                      32767);
+            EXPECT_EQ(core->input_state(2, RETRO_DEVICE_POINTER, 0, RETRO_DEVICE_ID_POINTER_Y), 0);
+            EXPECT_EQ(
+                core->input_state(3, RETRO_DEVICE_LIGHTGUN, 0, RETRO_DEVICE_ID_LIGHTGUN_SCREEN_Y),
+                -32767);
+        },
+        [&] { node->run_frame(); });
+    stand_in::reset();
+    node->set_key(RETROK_a, true, 0x1F600, 0x1FF);
+    node->set_key(RETROK_b, false, 0x110000, -1);
+    ASSERT_EQ(stand_in::emitted().size(), 2u);
+    EXPECT_EQ(stand_in::emitted()[0].arguments[1], godot::Variant(String("tecla 97 128512 127")));
+    EXPECT_EQ(stand_in::emitted()[1].arguments[1], godot::Variant(String("tecla 98 0 127")));
 }
 
 // The core's news becomes signals with their arguments once the core has

@@ -62,10 +62,13 @@ template <std::size_t Slot> struct SlotFunctions {
         Player *target = player();
         return target == nullptr ? 0 : audio_sample_batch_callback(*target, data, frames);
     }
-    // Nothing to latch: the input state is read as it is when the core asks.
-    static void input_poll() { player(); }
+    static void input_poll() {
+        if (Player *target = player()) {
+            input_poll_callback(*target);
+        }
+    }
     static int16_t input_state(unsigned port, unsigned device, unsigned index, unsigned id) {
-        const Player *target = player();
+        Player *target = player();
         return target == nullptr ? 0 : input_state_callback(*target, port, device, index, id);
     }
     // From any thread: cores log from threads of their own.

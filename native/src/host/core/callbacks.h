@@ -13,7 +13,8 @@ void video_refresh_callback(Player &player, const void *data, unsigned width, un
                             size_t pitch);
 void audio_sample_callback(Player &player, int16_t left, int16_t right);
 size_t audio_sample_batch_callback(Player &player, const int16_t *data, size_t frames);
-int16_t input_state_callback(const Player &player, unsigned port, unsigned device, unsigned index,
+void input_poll_callback(Player &player);
+int16_t input_state_callback(Player &player, unsigned port, unsigned device, unsigned index,
                              unsigned id);
 
 } // namespace tovarune

@@ -154,6 +154,7 @@ void Player::close_core_module() {
     forget_core_requests();
     core_api_ = CoreApi{};
     set_controller_port_device_ = nullptr;
+    input_.forget_core();
     // No core is left that could still read a replaced directory text.
     retired_paths_.clear();
 }

@@ -67,19 +67,11 @@ bool Player::load_game(const std::string &path) {
     }
     call_core(core_api_.retro_get_system_av_info, &av_info_);
     serial.unlock();
-    if (set_controller_port_device_ != nullptr) {
-        call_core(set_controller_port_device_, 0u, static_cast<unsigned>(RETRO_DEVICE_JOYPAD));
-    }
     // Sound made while the game loaded is not part of the game.
     audio_frames_.clear();
     drop_frame();
     game_loaded_ = true;
-    connected_ports_ = 0;
-    for (std::int32_t port = 1; port < Joypads::port_count; ++port) {
-        if (joypads_.used(port)) {
-            connect_port(port);
-        }
-    }
+    connect_ports_after_load();
     claim_save_file();
     load_save_ram();
     last_error_.clear();
@@ -110,6 +102,7 @@ void Player::run_frame() {
     const Lock held = lock();
     if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way() &&
         !shutdown_requested_) {
+        input_.polled = false;
         frame_callbacks_.before_frame(*this);
         call_core(core_api_.retro_run);
         frame_callbacks_.after_frame(*this);

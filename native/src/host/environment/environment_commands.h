@@ -31,6 +31,14 @@ bool get_variable(Player &player, void *data);
 bool set_variables(Player &player, void *data);
 bool get_variable_update(Player &player, void *data);
 
+// Input devices.
+bool get_input_max_users(Player &player, void *data);
+bool get_input_bitmasks(Player &player, void *data);
+bool get_input_device_capabilities(Player &player, void *data);
+bool set_controller_info(Player &player, void *data);
+bool set_input_descriptors(Player &player, void *data);
+bool set_keyboard_callback(Player &player, void *data);
+
 // Timing and picture: the game's rates and geometry, its turn, what is wanted.
 bool set_system_av_info(Player &player, void *data);
 bool set_geometry(Player &player, void *data);

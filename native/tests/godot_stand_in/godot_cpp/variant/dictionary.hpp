@@ -37,4 +37,8 @@ private:
     std::vector<std::pair<Variant, Variant>> entries_;
 };
 
+inline Variant::Variant(const Dictionary &p_value)
+    : type_(DICTIONARY), dictionary_(std::make_shared<const Dictionary>(p_value)) {}
+inline Variant::operator Dictionary() const { return dictionary_ ? *dictionary_ : Dictionary(); }
+
 } // namespace godot

@@ -4,13 +4,17 @@
 #include <godot_cpp/variant/string.hpp>
 
 #include <cstdint>
+#include <memory>
 
 namespace godot {
 
-// Only what default argument values and dictionary entries need.
+class Dictionary;
+
+// Only what default argument values, dictionary entries and array elements
+// need.
 class Variant {
 public:
-    enum Type { NIL, BOOL, INT, FLOAT, STRING, PACKED_STRING_ARRAY };
+    enum Type { NIL, BOOL, INT, FLOAT, STRING, PACKED_STRING_ARRAY, DICTIONARY };
 
     Variant() = default;
     Variant(bool p_value) : type_(BOOL), int_(p_value) {}
@@ -20,6 +24,7 @@ public:
     Variant(const char *p_value) : Variant(String(p_value)) {}
     Variant(const String &p_value) : type_(STRING), string_(p_value) {}
     Variant(const PackedStringArray &p_value) : type_(PACKED_STRING_ARRAY), strings_(p_value) {}
+    Variant(const Dictionary &p_value); // dictionary.hpp
 
     Type get_type() const { return type_; }
     int64_t as_int() const { return int_; }
@@ -27,6 +32,7 @@ public:
     operator bool() const { return int_ != 0; }
     operator String() const { return string_; }
     operator PackedStringArray() const { return strings_; }
+    operator Dictionary() const;
 
     bool operator==(const Variant &p_other) const {
         return type_ == p_other.type_ && int_ == p_other.int_ && float_ == p_other.float_ &&
@@ -39,6 +45,7 @@ private:
     double float_ = 0.0;
     String string_;
     PackedStringArray strings_;
+    std::shared_ptr<const Dictionary> dictionary_;
 };
 
 } // namespace godot
