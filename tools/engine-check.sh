@@ -2,10 +2,11 @@
 # Checks in a real Godot editor binary, named by GODOT_BIN (CI has none, so
 # without it this only says it skipped): the demo plays each Debian core's test
 # ROM headless, then the packaged addon, unzipped into an empty project, loads
-# and passes the drop-in screen's checks (its input on a fake core of build/),
-# those of eight players at once, and those of cores that render with OpenGL.
-# Needs the Linux template_debug library (docs/extension.md) and the test ROMs
-# of build/ (tools/setup.sh).
+# and passes the drop-in screen's checks (its input on a fake core of build/,
+# and on a core of ours that rotates, retimes, rumbles, messages and shuts
+# down), those of eight players at once, and those of cores that render with
+# OpenGL. Needs the Linux template_debug library (docs/extension.md), and the
+# test ROMs and fake cores of build/ (tools/setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -49,7 +50,7 @@ printf 'config_version=5\n\n[application]\n\nconfig/name="tovarune check"\n' >"$
 zip_file="$(tools/package.sh | sed -n 's/: .*//p')"
 unzip -q "$zip_file" -d "$project"
 cp native/tests/engine/libretro_screen_check.gd native/tests/engine/many_players_check.gd \
-  native/tests/engine/input_check.gd "$project/"
+  native/tests/engine/input_check.gd native/tests/engine/frontend_screen_check.gd "$project/"
 import "$project"
 run --path "$project" --script res://libretro_screen_check.gd -- \
   "--core=$cores/gambatte_libretro.so" "--rom=$PWD/$roms/battery.gb" \
@@ -61,6 +62,13 @@ if [ -f "$echo_core" ]; then
   run --path "$project" --script res://input_check.gd -- "--core=$PWD/$echo_core"
 else
   echo "skipped the input check: $echo_core is missing (tools/setup.sh builds it)"
+fi
+# What the screen does with a core's rotation, rates, rumble and shutdown.
+screen_core=build/fake_cores/screen_core.so
+if [ -f "$screen_core" ]; then
+  run --path "$project" --script res://frontend_screen_check.gd -- "--core=$PWD/$screen_core"
+else
+  echo "skipped the frontend check: $screen_core is missing (tools/setup.sh builds it)"
 fi
 # Cores that render with OpenGL: the fake one, and a real PlayStation core (Beetle
 # PSX HW, built from its source) where TOVARUNE_PSX_HW_CORE names it.

@@ -1,5 +1,7 @@
 // The environment callback with any command and data: storage large enough
-// for any answer, or the record the command reads, or null.
+// for any answer, or the record the command reads, or null. A memory map is
+// built from the input too, each descriptor with memory of exactly its length,
+// and read and written at addresses from the input.
 #include "core/callbacks.h"
 #include "fuzz_support.h"
 #include "player.h"
@@ -8,6 +10,44 @@
 
 using namespace tovarune;
 using namespace tovarune::fuzz;
+
+namespace {
+
+std::uint64_t word(FuzzInput &in) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        value = value << 8 | in.byte();
+    }
+    return in.byte() % 2 != 0 ? ~value : value; // high bits too, as disconnect masks have
+}
+
+constexpr unsigned set_memory_maps = RETRO_ENVIRONMENT_SET_MEMORY_MAPS % 0x10000;
+
+// Descriptors whose memory is what they say, or none; built for the command
+// that takes them.
+struct Map {
+    Map(FuzzInput &in, bool built) {
+        for (std::uint8_t count = built ? in.byte() % 8 : 0; count != 0 && in.size != 0; --count) {
+            retro_memory_descriptor d{in.byte() % 2u, nullptr, in.byte() % 16u, word(in), word(in),
+                                      word(in),       0,       nullptr};
+            const std::uint8_t length = in.byte();
+            if (length < 128) {
+                d.len = length + 1u;
+                const auto bytes =
+                    reinterpret_cast<std::uintptr_t>(chips.emplace_back(d.len).data());
+                d.ptr = reinterpret_cast<void *>(bytes - d.offset);
+            } else {
+                d.len = length == 255 ? 0 : word(in); // unbounded, or anything: no memory
+            }
+            d.addrspace = length % 3 == 0 ? "S" : nullptr;
+            descriptors.push_back(d);
+        }
+        map = {descriptors.data(), static_cast<unsigned>(descriptors.size())};
+    }
+    std::deque<std::vector<std::uint8_t>> chips;
+    std::vector<retro_memory_descriptor> descriptors;
+    retro_memory_map map;
+};
 
 // The lists the input commands read, from the declaration's texts, each ending
 // as libretro.h says; `fill` gives the numbers.
@@ -24,6 +64,8 @@ struct InputLists {
     std::vector<retro_controller_info> ports;
 };
 
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     FuzzInput in{data, size};
     Player player;
@@ -37,21 +79,58 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::string key = in.text();
         retro_variable variable{key.c_str(), nullptr};
         InputLists lists(declaration, fill);
+        const retro_message message{key.c_str(), fill};
+        const retro_message_ext message_ext{key.c_str(),
+                                            fill,
+                                            0,
+                                            retro_log_level(fill % 5),
+                                            retro_message_target(fill % 4),
+                                            RETRO_MESSAGE_TYPE_NOTIFICATION,
+                                            0};
         void *argument = buffer.data();
-        if (command % 0x10000 == RETRO_ENVIRONMENT_SET_VARIABLES) {
+        const Map map(in, command % 0x10000 == set_memory_maps);
+        switch (command % 0x10000) {
+        case RETRO_ENVIRONMENT_SET_VARIABLES:
             argument = declaration.entries.data();
-        } else if (command % 0x10000 == RETRO_ENVIRONMENT_GET_VARIABLE) {
+            break;
+        case RETRO_ENVIRONMENT_GET_VARIABLE:
             argument = &variable;
-        } else if (command % 0x10000 == RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS) {
+            break;
+        case RETRO_ENVIRONMENT_SET_MESSAGE:
+            argument = (void *)&message;
+            break;
+        case RETRO_ENVIRONMENT_SET_MESSAGE_EXT:
+            argument = (void *)&message_ext;
+            break;
+        case set_memory_maps:
+            argument = (void *)&map.map;
+            break;
+        case RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS:
             argument = lists.descriptors.data();
-        } else if (command % 0x10000 == RETRO_ENVIRONMENT_SET_CONTROLLER_INFO) {
+            break;
+        case RETRO_ENVIRONMENT_SET_CONTROLLER_INFO:
             argument = lists.ports.data();
+            break;
         }
         // A refusal leaves the caller's storage alone.
         const bool answered =
             environment_callback(player, command, fill % 4 == 0 ? nullptr : argument);
         require((answered || buffer == before) &&
-                player.pixel_format() <= RETRO_PIXEL_FORMAT_RGB565);
+                player.pixel_format() <= RETRO_PIXEL_FORMAT_RGB565 && player.rotation() < 4);
+        if (command % 0x10000 != set_memory_maps) {
+            continue;
+        }
+        // The map reaches no byte outside the memory its descriptors have.
+        MemoryMaps &maps = player.memory_maps();
+        for (std::uint8_t reads = in.byte() % 4; reads != 0; --reads) {
+            const std::uint64_t address = word(in);
+            std::uint8_t bytes[32];
+            const std::size_t count = in.byte() % sizeof bytes;
+            const bool read = maps.read(address, bytes, count);
+            require(read == maps.reaches(address, count, false) &&
+                    (!maps.write(address, bytes, count) || read));
+        }
+        maps.clear(); // its memory goes with this round
     }
     return 0;
 }

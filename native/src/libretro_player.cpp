@@ -237,6 +237,33 @@ Dictionary LibretroPlayer::get_core_info() const {
 void LibretroPlayer::set_save_name(const String &p_name) { player_.set_save_name(to_utf8(p_name)); }
 
 String LibretroPlayer::get_save_name() const { return to_engine(player_.save_name()); }
+int32_t LibretroPlayer::get_rotation() const { return static_cast<int32_t>(player_.rotation()); }
+
+PackedByteArray LibretroPlayer::read_address(int64_t p_address, int64_t p_length) const {
+    PackedByteArray bytes;
+    if (p_address < 0 || p_length <= 0) {
+        return bytes;
+    }
+    const auto address = static_cast<std::uint64_t>(p_address);
+    const auto length = static_cast<std::uint64_t>(p_length);
+    // Mapped first, then allocated: a range nothing maps costs nothing.
+    const Player::Lock held = player_.lock();
+    if (!player_.reaches_address(address, length, false)) {
+        return bytes;
+    }
+    bytes.resize(p_length);
+    if (static_cast<std::uint64_t>(bytes.size()) != length ||
+        !player_.read_address(address, bytes.ptrw(), static_cast<std::size_t>(length))) {
+        return PackedByteArray();
+    }
+    return bytes;
+}
+
+bool LibretroPlayer::write_address(int64_t p_address, const PackedByteArray &p_data) {
+    return p_address >= 0 &&
+           player_.write_address(static_cast<std::uint64_t>(p_address), p_data.ptr(),
+                                 static_cast<std::size_t>(p_data.size()));
+}
 
 void LibretroPlayer::TextureSink::present_frame(const VideoFrame &frame) {
     const std::uint64_t size = rgba_size(frame.width, frame.height);
@@ -297,6 +324,14 @@ Ref<ImageTexture> LibretroPlayer::TextureSink::show_pending_frame() {
 void LibretroPlayer::_bind_methods() {
     ADD_SIGNAL(godot::MethodInfo("core_log", godot::PropertyInfo(godot::Variant::INT, "level"),
                                  godot::PropertyInfo(godot::Variant::STRING, "message")));
+    ADD_SIGNAL(godot::MethodInfo("core_message",
+                                 godot::PropertyInfo(godot::Variant::STRING, "message"),
+                                 godot::PropertyInfo(godot::Variant::FLOAT, "seconds")));
+    ADD_SIGNAL(godot::MethodInfo("shutdown_requested"));
+    ADD_SIGNAL(godot::MethodInfo("av_info_changed"));
+    ADD_SIGNAL(godot::MethodInfo("rumble_changed", godot::PropertyInfo(godot::Variant::INT, "port"),
+                                 godot::PropertyInfo(godot::Variant::INT, "effect"),
+                                 godot::PropertyInfo(godot::Variant::FLOAT, "strength")));
     ClassDB::bind_method(D_METHOD("load_core", "path"), &LibretroPlayer::load_core);
     ClassDB::bind_method(D_METHOD("unload_core"), &LibretroPlayer::unload_core);
     ClassDB::bind_method(D_METHOD("load_game", "path"), &LibretroPlayer::load_game);
@@ -341,6 +376,11 @@ void LibretroPlayer::_bind_methods() {
     ClassDB::bind_method(D_METHOD("set_save_name", "name"), &LibretroPlayer::set_save_name);
     ClassDB::bind_method(D_METHOD("get_save_name"), &LibretroPlayer::get_save_name);
     bind_input_methods();
+    ClassDB::bind_method(D_METHOD("get_rotation"), &LibretroPlayer::get_rotation);
+    ClassDB::bind_method(D_METHOD("read_address", "address", "length"),
+                         &LibretroPlayer::read_address);
+    ClassDB::bind_method(D_METHOD("write_address", "address", "data"),
+                         &LibretroPlayer::write_address);
 }
 
 } // namespace tovarune

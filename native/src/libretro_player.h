@@ -63,6 +63,9 @@ public:
     godot::Dictionary get_core_info() const;
     void set_save_name(const godot::String &p_name);
     godot::String get_save_name() const;
+    int32_t get_rotation() const;
+    godot::PackedByteArray read_address(int64_t p_address, int64_t p_length) const;
+    bool write_address(int64_t p_address, const godot::PackedByteArray &p_data);
 
     // Input devices (libretro_player_input.cpp).
     void set_analog_button(int32_t p_port, int32_t p_button_id, double p_value);

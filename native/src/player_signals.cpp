@@ -49,6 +49,48 @@ void PlayerSignals::core_logged(unsigned level, const std::string &message) {
     });
 }
 
+void PlayerSignals::core_message(const std::string &message, double seconds) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (pending_news_ == pending_log_line_limit) {
+            return;
+        }
+        ++pending_news_;
+    }
+    add([message, seconds](godot::Object &node) {
+        node.emit_signal("core_message", to_engine(message), seconds);
+    });
+}
+
+void PlayerSignals::shutdown_requested() {
+    add([](godot::Object &node) { node.emit_signal("shutdown_requested"); });
+}
+
+void PlayerSignals::av_info_changed() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (av_info_pending_) {
+            return;
+        }
+        av_info_pending_ = true;
+    }
+    add([](godot::Object &node) { node.emit_signal("av_info_changed"); });
+}
+
+void PlayerSignals::rumble_changed(unsigned port, unsigned effect, double strength) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (pending_news_ == pending_log_line_limit) {
+            return;
+        }
+        ++pending_news_;
+    }
+    add([port, effect, strength](godot::Object &node) {
+        node.emit_signal("rumble_changed", static_cast<int64_t>(port), static_cast<int64_t>(effect),
+                         strength);
+    });
+}
+
 void PlayerSignals::add(Signal signal) {
     const std::lock_guard<std::mutex> lock(mutex_);
     pending_.push_back(std::move(signal));
@@ -60,6 +102,8 @@ std::vector<PlayerSignals::Signal> PlayerSignals::take() {
     }
     const std::lock_guard<std::mutex> lock(mutex_);
     pending_log_lines_ = 0;
+    pending_news_ = 0;
+    av_info_pending_ = false;
     return std::exchange(pending_, {});
 }
 

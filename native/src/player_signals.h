@@ -23,6 +23,10 @@ public:
     using Signal = std::function<void(godot::Object &node)>;
 
     void core_logged(unsigned level, const std::string &message) override;
+    void core_message(const std::string &message, double seconds) override;
+    void shutdown_requested() override;
+    void av_info_changed() override;
+    void rumble_changed(unsigned port, unsigned effect, double strength) override;
 
     // On the main thread outside any core call: what waits, in order, to go
     // out; nothing elsewhere.
@@ -34,6 +38,10 @@ private:
     std::mutex mutex_;
     std::vector<Signal> pending_;
     std::size_t pending_log_lines_ = 0;
+    // Messages and rumble waiting, bounded as log lines are.
+    std::size_t pending_news_ = 0;
+    // One change of timing waiting is enough: its handlers read the new values.
+    bool av_info_pending_ = false;
     // Main thread only: the warnings and errors the engine's output has shown.
     std::unordered_set<std::string> printed_;
 };

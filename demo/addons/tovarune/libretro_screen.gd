@@ -34,12 +34,21 @@ extends Control
 ## the picture; the light gun aims where the mouse points; a mouse port takes the mouse's motion,
 ## buttons and wheel ([member capture_mouse] holds the mouse inside the window). The screen takes
 ## focus when clicked, and while it has it the core gets the keyboard ([member keyboard_enabled]).
+## [br][br]
+## The screen follows what the core asks while it runs: it turns the picture for a vertical arcade
+## game, restarts its sound and pacing when the game changes its frame or sample rate, makes the pad
+## of each port vibrate when the game rumbles, and stops when the game quits by itself
+## ([signal game_shut_down]).
 
 ## Emitted when [method load_game] has loaded the core and the game.
 signal game_loaded
 ## Emitted when [method load_game] fails, with the reason as [method LibretroPlayer.get_last_error]
-## gives it. Nothing stays loaded.
+## gives it on the first line (scripts may compare it); when the core logged a warning or an error
+## meanwhile, its last one follows on a second line: the core's own reason. Nothing stays loaded.
 signal load_failed(message: String)
+## Emitted when the core shut its game down by itself (a quit option of the game's own menu). The
+## screen has unloaded the game and the core, writing the battery save, as [method unload_game] does.
+signal game_shut_down
 
 ## The InputMap actions of the RetroPad buttons, indexed by libretro joypad id (0 is B, 8 is A).
 const ACTIONS: Array[StringName] = [
@@ -144,6 +153,9 @@ const _WHEEL := {MOUSE_BUTTON_WHEEL_UP: Vector2i(1, 0), MOUSE_BUTTON_WHEEL_DOWN:
 ## the rest of the interface ([method Node._unhandled_input] too: read hotkeys in
 ## [method Node._input]); the RetroPad's actions still work as ever.
 @export var keyboard_enabled := true
+## Makes the gamepad of each port vibrate when the game rumbles (port 0 the first pad, port 1 the
+## second, as the RetroPad actions have it).
+@export var rumble := true
 
 ## The player that runs the core: for core options, reset and the rest of its methods.
 var player := LibretroPlayer.new()
@@ -168,6 +180,11 @@ var _pending_input: Array[Callable] = []
 # The retro_key codes the core's keyboard holds down.
 var _held_keys := {}
 var _captured_mouse := false
+var _mix_rate := 0.0
+# The strengths of each port's motors the core set: port -> Vector2(weak, strong).
+var _motors := {}
+# The last warning or error the core logged while loading.
+var _core_problem := ""
 
 
 func _init() -> void:
@@ -178,6 +195,10 @@ func _init() -> void:
 	focus_mode = FOCUS_CLICK
 	add_child(player, false, INTERNAL_MODE_FRONT)
 	add_child(_own_speaker, false, INTERNAL_MODE_FRONT)
+	player.core_log.connect(_on_core_log)
+	player.av_info_changed.connect(_on_av_info_changed)
+	player.rumble_changed.connect(_on_rumble_changed)
+	player.shutdown_requested.connect(_on_shutdown_requested)
 
 
 func _ready() -> void:
@@ -221,8 +242,14 @@ func _input(event: InputEvent) -> void:
 func _draw() -> void:
 	draw_rect(Rect2(Vector2.ZERO, size), background)
 	var texture := _picture()
-	if texture != null:
-		draw_texture_rect(texture, get_picture_rect(), false)
+	if texture == null:
+		return
+	# Turned about the centre of its place, counter-clockwise as the core asks.
+	var rect := get_picture_rect()
+	var upright := rect.size if _turns % 2 == 0 else Vector2(rect.size.y, rect.size.x)
+	draw_set_transform(rect.get_center(), -_turns * PI / 2.0)
+	draw_texture_rect(texture, Rect2(-upright / 2.0, upright), false)
+	draw_set_transform(Vector2.ZERO)
 
 
 ## Adds [constant ACTIONS], [constant PLAYER_2_ACTIONS] and [constant REWIND_ACTION] to the InputMap
@@ -244,6 +271,7 @@ static func add_input_actions() -> void:
 func load_game() -> bool:
 	unload_game()
 	player.set_paths(system_directory, save_directory)
+	_core_problem = ""
 	player.set_save_name(save_name)
 	var loaded := player.load_core(core_path)
 	if loaded:
@@ -253,6 +281,8 @@ func load_game() -> bool:
 		loaded = player.load_game(rom_path)
 	if not loaded:
 		var message := player.get_last_error()
+		if not _core_problem.is_empty():
+			message += "\n" + _core_problem
 		player.unload_core()
 		load_failed.emit(message)
 		return false
@@ -328,12 +358,15 @@ func load_state(path := "") -> bool:
 
 
 ## Returns where the picture goes inside the screen: as large as fits, centred, at the picture's
-## proportions. Empty before the first frame.
+## proportions, turned as the core asks ([method LibretroPlayer.get_rotation]: a quarter turn
+## swaps its width and height). Empty before the first frame.
 func get_picture_rect() -> Rect2:
 	var texture := _picture()
 	if texture == null:
 		return Rect2()
 	var picture := _picture_size(texture)
+	if _turns % 2 == 1:
+		picture = Vector2(picture.y, picture.x)
 	var factor := minf(size.x / picture.x, size.y / picture.y)
 	if integer_scaling and factor >= 1.0:
 		factor = floorf(factor)
@@ -378,7 +411,7 @@ func _picture() -> Texture2D:
 	if _task == -1:
 		_texture = player.get_video_texture()
 		_aspect = player.get_aspect_ratio()
-		_turns = player.call(&"get_rotation") if player.has_method(&"get_rotation") else 0
+		_turns = player.get_rotation()
 	return _texture
 
 
@@ -391,6 +424,8 @@ func _unload_if_gone() -> void:
 # until _wait_for_frames().
 func _run_frames(frames: int) -> void:
 	for _frame in frames:
+		if not player.is_game_loaded():
+			return # shut down by the core meanwhile
 		player.run_frame()
 		_keep_snapshot()
 
@@ -571,6 +606,7 @@ func _start_audio() -> void:
 	var generator := AudioStreamGenerator.new()
 	generator.mix_rate_mode = AudioStreamGenerator.MIX_RATE_CUSTOM
 	generator.mix_rate = player.get_sample_rate()
+	_mix_rate = generator.mix_rate
 	generator.buffer_length = AUDIO_BUFFER_SECONDS
 	_own_speaker.bus = audio_bus
 	_speaker = _own_speaker
@@ -591,6 +627,41 @@ func _feed_audio() -> void:
 	# Sound the speaker has no room for now would only add latency.
 	while not player.pop_audio_frames().is_empty():
 		pass
+
+
+func _on_core_log(level: int, message: String) -> void:
+	if level >= 2:
+		_core_problem = message
+
+
+# The game's rates changed while it runs: the frames follow the new rate, and the sound restarts
+# at its new one. Changes made while the game loads are read when it has loaded.
+func _on_av_info_changed() -> void:
+	if _speaker == null:
+		return
+	_frame_time = 1.0 / player.get_fps()
+	_elapsed = 0.0
+	if player.get_sample_rate() != _mix_rate:
+		_start_audio()
+	queue_redraw()
+
+
+func _on_rumble_changed(port: int, effect: int, strength: float) -> void:
+	var motors: Vector2 = _motors.get(port, Vector2.ZERO)
+	if effect == 0:
+		motors.y = strength
+	else:
+		motors.x = strength
+	_motors[port] = motors
+	if motors == Vector2.ZERO or not rumble:
+		Input.stop_joy_vibration(port)
+	else:
+		Input.start_joy_vibration(port, motors.x, motors.y)
+
+
+func _on_shutdown_requested() -> void:
+	unload_game()
+	game_shut_down.emit()
 
 
 func _state_path(path: String) -> String:

@@ -7,13 +7,16 @@
 #include "core/core_info.h"
 #include "core/core_library.h"
 #include "core/core_scope.h"
+#include "core/frame_callbacks.h"
 #include "core/player_events.h"
 #include "environment/options_store.h"
 #include "input/input_devices.h"
+#include "input/rumble.h"
 #include "media/audio_queue.h"
 #include "media/frame_sink.h"
 #include "media/hw/hardware_render.h"
 #include "saves/memory_access.h"
+#include "saves/memory_maps.h"
 #include "saves/saves_in_use.h"
 
 #include <libretro.h>
@@ -139,6 +142,18 @@ public:
     // What the loaded core says of itself; false without a core.
     bool core_info(CoreInfo &info) const;
 
+    // The console's memory by its own addresses (the core's memory map), while
+    // a game is loaded: false unless every byte is mapped, and to write, none
+    // is read-only.
+    bool reaches_address(std::uint64_t address, std::uint64_t length, bool writing) const;
+    bool read_address(std::uint64_t address, std::uint8_t *out, std::size_t size) const;
+    bool write_address(std::uint64_t address, const std::uint8_t *data, std::size_t size);
+    // Quarter turns counter-clockwise that the core's picture is to be shown
+    // at: 0 to 3.
+    unsigned rotation() const;
+    // The core asked to shut down; its game runs no more frames.
+    bool shutdown_requested() const;
+
     bool is_core_loaded() const {
         const Lock held = lock();
         return core_loaded_;
@@ -211,6 +226,25 @@ public:
     // In last_error() when a core that renders with OpenGL cannot get a context.
     static constexpr const char *no_gl_context = "Nao foi possivel criar um contexto OpenGL.";
 
+    // What the environment of a current frontend changes; each tells the
+    // player's events.
+    void set_av_info(const retro_system_av_info &info);
+    // Base size and aspect; the maximum size stays.
+    void set_geometry(const retro_game_geometry &geometry);
+    bool set_rotation(unsigned rotation);
+    void show_message(const char *message, double seconds);
+    void request_shutdown();
+    // From any thread: a motor of a pad, as the rumble interface sets it.
+    bool set_rumble(unsigned port, unsigned effect, std::uint16_t strength);
+    // Keeps the serialization quirks a core declares; returns those this
+    // player knows, with its own acknowledgements.
+    std::uint64_t set_serialization_quirks(std::uint64_t quirks);
+    std::uint64_t serialization_quirks() const { return serialization_quirks_; }
+    FrameCallbacks &frame_callbacks() { return frame_callbacks_; }
+    MemoryMaps &memory_maps() { return memory_maps_; }
+    // The core library's file, absolute; empty when it cannot be told.
+    const std::string &core_file() const { return core_file_; }
+
 private:
     // Calls a core's entry point inside a CoreScope.
     template <typename Result, typename... Parameters, typename... Arguments>
@@ -234,6 +268,10 @@ private:
     std::size_t state_size();
     bool serialize_state(std::uint8_t *data, std::size_t size, bool zeroed);
     MemoryView memory_region(std::int32_t region) const;
+    void remember_core_file();
+    void stop_rumble();
+    // Whatever a core asked of the frontend goes with it.
+    void forget_core_requests();
     bool prepare_hardware_render();
 
     mutable std::recursive_mutex mutex_;
@@ -278,6 +316,14 @@ private:
     const EngineFiles *engine_files_ = nullptr;
     PlayerEvents *events_ = nullptr;
     std::atomic<bool> told_of_other_threads_{false};
+    // What the core asked of the frontend, for as long as it is loaded.
+    FrameCallbacks frame_callbacks_;
+    MemoryMaps memory_maps_;
+    RumbleMotors rumble_;
+    unsigned rotation_ = 0;
+    bool shutdown_requested_ = false;
+    std::uint64_t serialization_quirks_ = 0;
+    std::string core_file_;
     // Held by pointer: CoreScope reaches it from const methods.
     std::unique_ptr<HardwareRender> hardware_render_ = std::make_unique<HardwareRender>();
 };

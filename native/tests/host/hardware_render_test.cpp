@@ -226,7 +226,7 @@ TEST_F(HardwareRender, WithoutAContextCoresFailClearlyOrPlayInSoftware) {
 }
 
 // The context stays for the next game when the core asks; the framebuffer
-// grows, in place, to a larger geometry told in the middle of a frame.
+// grows, in place, to a larger geometry the core tells in the middle of a frame.
 TEST_F(HardwareRender, ContextsStayWhenCachedAndFramebuffersGrow) {
     FakeGlControl &knobs = this->knobs();
     for (const bool cache : {false, true}) {
@@ -242,7 +242,10 @@ TEST_F(HardwareRender, ContextsStayWhenCachedAndFramebuffersGrow) {
     std::uintptr_t framebuffers[2] = {0, 1};
     act_inside("retro_run", [&] {
         framebuffers[0] = knobs.request.get_current_framebuffer();
-        player.hardware_render().set_max_size(20, 10);
+        retro_system_av_info larger = core->av_info;
+        larger.geometry.max_width = 20;
+        larger.geometry.max_height = 10;
+        EXPECT_TRUE(core->environment(RETRO_ENVIRONMENT_SET_SYSTEM_AV_INFO, &larger));
         framebuffers[1] = knobs.request.get_current_framebuffer();
         knobs.width = 20;
         knobs.height = 10;

@@ -76,6 +76,8 @@ TEST(Registration, RegistersTheNodeWithItsMethods) {
         {"set_key(keycode,pressed,character,modifiers=0=0)", BOUND(set_key)},
         {"get_controller_types(port) const", BOUND(get_controller_types)}, {"set_port_device(port,device)", BOUND(set_port_device)},
         {"get_port_device(port) const", BOUND(get_port_device)}, {"get_input_descriptors() const", BOUND(get_input_descriptors)},
+        {"get_rotation() const", BOUND(get_rotation)}, {"read_address(address,length) const", BOUND(read_address)},
+        {"write_address(address,data)", BOUND(write_address)},
     };
     // clang-format on
     ASSERT_EQ(player.methods.size(), std::size(expected));
@@ -371,6 +373,53 @@ TEST_F(Node, InputAndTheCoresListsOfControlsCrossTheBoundary) {
     ASSERT_EQ(stand_in::emitted().size(), 2u);
     EXPECT_EQ(stand_in::emitted()[0].arguments[1], godot::Variant(String("tecla 97 128512 127")));
     EXPECT_EQ(stand_in::emitted()[1].arguments[1], godot::Variant(String("tecla 98 0 127")));
+}
+
+// The core's news becomes signals with their arguments once the core has
+// returned; the console's memory is reached by its own addresses.
+TEST_F(Node, FrontendNewsBecomesSignalsAndAddressesReachMemory) {
+    ASSERT_TRUE(node->load_core(text(core.path())) && node->load_game(text(rom)));
+    stand_in::reset();
+    const retro_message hello{"ol\xC3\xA1", 120};
+    const retro_game_geometry wide{8, 4, 8, 4, 2.0f}, wider{8, 4, 8, 4, 3.0f};
+    static std::uint8_t ram[4] = {1, 2, 3, 4};
+    const retro_memory_descriptor descriptor{0, ram, 0, 0x100, 0, 0, 4, nullptr};
+    const retro_memory_map map{&descriptor, 1};
+    retro_rumble_interface rumble{};
+    ti::as_core(
+        "retro_run",
+        [&] {
+            core->environment(RETRO_ENVIRONMENT_SET_MESSAGE, (void *)&hello);
+            core->environment(RETRO_ENVIRONMENT_SET_GEOMETRY, (void *)&wide);
+            core->environment(RETRO_ENVIRONMENT_SET_GEOMETRY, (void *)&wider); // one signal
+            core->environment(RETRO_ENVIRONMENT_GET_RUMBLE_INTERFACE, &rumble);
+            rumble.set_rumble_state(2, RETRO_RUMBLE_WEAK, 0xFFFF);
+            core->environment(RETRO_ENVIRONMENT_SHUTDOWN, nullptr);
+            core->environment(RETRO_ENVIRONMENT_SET_MEMORY_MAPS, (void *)&map);
+            EXPECT_TRUE(stand_in::emitted().empty());
+        },
+        [&] { node->run_frame(); });
+    using Variants = std::vector<godot::Variant>;
+    const std::pair<std::string, Variants> expected[] = {
+        {"core_message", {String(U"ol\u00E1"), 2.0}},
+        {"av_info_changed", {}},
+        {"rumble_changed", {int64_t(2), int64_t(1), 1.0}},
+        {"shutdown_requested", {}},
+    };
+    ASSERT_EQ(stand_in::emitted().size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(stand_in::emitted()[i].name, expected[i].first);
+        EXPECT_EQ(stand_in::emitted()[i].arguments, expected[i].second) << expected[i].first;
+    }
+    EXPECT_EQ(node->get_aspect_ratio(), 3.0);
+    const godot::PackedByteArray middle = node->read_address(0x101, 2);
+    ASSERT_EQ(middle.size(), 2);
+    EXPECT_EQ(middle[0] * 10 + middle[1], 23);
+    EXPECT_EQ(node->read_address(-1, 1).size() + node->read_address(0x103, 2).size(), 0);
+    godot::PackedByteArray nine;
+    nine.push_back(9);
+    EXPECT_TRUE(node->write_address(0x100, nine) && !node->write_address(-0x100, nine));
+    EXPECT_EQ(ram[0], 9);
 }
 
 // Where an exported game keeps them: res:// inside its pack, its cores beside

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -145,8 +146,31 @@ public:
         lines.emplace_back(level, message);
     }
 
+    void core_message(const std::string &message, double seconds) override {
+        tell("message " + message + " " + number(seconds));
+    }
+    void shutdown_requested() override { tell("shutdown"); }
+    void av_info_changed() override { tell("av_info"); }
+    void rumble_changed(unsigned port, unsigned effect, double strength) override {
+        tell("rumble " + std::to_string(port) + " " + std::to_string(effect) + " " +
+             number(strength));
+    }
+    static std::string number(double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", value);
+        return text;
+    }
+
     std::mutex mutex;
     std::vector<std::pair<unsigned, std::string>> lines;
+    // The other news, one line each: "shutdown", "rumble 1 0 0.5", ...
+    std::vector<std::string> news;
+
+private:
+    void tell(const std::string &line) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        news.push_back(line);
+    }
 };
 
 } // namespace tovarune::testing

@@ -89,6 +89,12 @@ template <std::size_t Slot> struct SlotFunctions {
             target->log_core_line(level, line);
         }
     }
+    static bool rumble(unsigned port, retro_rumble_effect effect, uint16_t strength) {
+        const std::shared_lock<std::shared_mutex> held(slot_leaving[Slot]);
+        Player *target = slot_players[Slot].load(std::memory_order_acquire);
+        return target != nullptr &&
+               target->set_rumble(port, static_cast<unsigned>(effect), strength);
+    }
 };
 
 template <std::size_t... Slots>
@@ -96,7 +102,7 @@ constexpr std::array<CoreCallbacks, sizeof...(Slots)> make_slots(std::index_sequ
     return {{{&SlotFunctions<Slots>::environment, &SlotFunctions<Slots>::video_refresh,
               &SlotFunctions<Slots>::audio_sample, &SlotFunctions<Slots>::audio_sample_batch,
               &SlotFunctions<Slots>::input_poll, &SlotFunctions<Slots>::input_state,
-              &SlotFunctions<Slots>::log}...}};
+              &SlotFunctions<Slots>::log, &SlotFunctions<Slots>::rumble}...}};
 }
 
 constexpr std::array<CoreCallbacks, callback_slot_count> slots =

@@ -19,8 +19,10 @@ struct CoreCallbacks {
     retro_audio_sample_batch_t audio_sample_batch;
     retro_input_poll_t input_poll;
     retro_input_state_t input_state;
-    // Handed out through the environment; the only one taken from any thread.
+    // Handed out through the environment; the only ones taken from any
+    // thread, since they only record.
     retro_log_printf_t log;
+    retro_set_rumble_state_t rumble;
 };
 
 // How many players can have a core loaded at once.

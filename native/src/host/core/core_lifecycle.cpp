@@ -118,6 +118,7 @@ bool Player::open_core_module(const std::string &path, std::string &cause) {
         return false;
     }
     core_module_ = open_library(core_location(engine_files_, path));
+    remember_core_file();
     if (core_module_ != nullptr && is_held(core_module_)) {
         // Whatever path or link led to it, the loader handed back a module
         // that another player runs.
@@ -153,6 +154,7 @@ void Player::close_core_module() {
     }
     release_callback_slot(callbacks_, true);
     callbacks_ = nullptr;
+    forget_core_requests();
     core_api_ = CoreApi{};
     set_controller_port_device_ = nullptr;
     input_.forget_core();

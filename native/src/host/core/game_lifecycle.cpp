@@ -19,6 +19,7 @@ bool Player::load_game(const std::string &path) {
         return false;
     }
     unload_game();
+    shutdown_requested_ = false;
     rom_path_ = path;
     const Location file = locate(engine_files_, path);
     game_path_ = file.path;
@@ -95,6 +96,8 @@ void Player::unload_game() {
     }
     store_save_ram();
     battery_save_.release();
+    frame_callbacks_.game_ended(*this);
+    stop_rumble();
     {
         const std::lock_guard<std::mutex> serial(core_lifecycle_mutex());
         if (const retro_hw_context_reset_t destroy = hardware_render_->take_context_destroy()) {
@@ -112,12 +115,15 @@ void Player::unload_game() {
 
 void Player::run_frame() {
     const Lock held = lock();
-    if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way()) {
+    if (game_loaded_ && core_api_.retro_run != nullptr && !CoreCall::under_way() &&
+        !shutdown_requested_) {
         if (!prepare_hardware_render()) {
             hardware_render_->forget(); // asked for in the last frame, and impossible
         }
         input_.polled = false;
+        frame_callbacks_.before_frame(*this);
         call_core(core_api_.retro_run);
+        frame_callbacks_.after_frame(*this);
     }
 }
 

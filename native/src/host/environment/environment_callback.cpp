@@ -37,19 +37,42 @@ constexpr Command commands[] = {
     {RETRO_ENVIRONMENT_GET_INPUT_DEVICE_CAPABILITIES, get_input_device_capabilities},
     {RETRO_ENVIRONMENT_GET_INPUT_MAX_USERS, get_input_max_users},
     {RETRO_ENVIRONMENT_GET_INPUT_BITMASKS & ~RETRO_ENVIRONMENT_EXPERIMENTAL, get_input_bitmasks},
+    {RETRO_ENVIRONMENT_SET_SYSTEM_AV_INFO, set_system_av_info},
+    {RETRO_ENVIRONMENT_SET_GEOMETRY, set_geometry},
+    {RETRO_ENVIRONMENT_SET_ROTATION, set_rotation},
+    {RETRO_ENVIRONMENT_GET_AUDIO_VIDEO_ENABLE, get_audio_video_enable},
+    {RETRO_ENVIRONMENT_GET_OVERSCAN, get_overscan},
+    {RETRO_ENVIRONMENT_GET_FASTFORWARDING, get_fastforwarding},
+    {RETRO_ENVIRONMENT_GET_TARGET_REFRESH_RATE, get_target_refresh_rate},
+    {RETRO_ENVIRONMENT_GET_THROTTLE_STATE, get_throttle_state},
+    {RETRO_ENVIRONMENT_SET_FRAME_TIME_CALLBACK, set_frame_time_callback},
+    {RETRO_ENVIRONMENT_SET_AUDIO_CALLBACK, set_audio_callback},
+    {RETRO_ENVIRONMENT_SET_AUDIO_BUFFER_STATUS_CALLBACK, set_audio_buffer_status_callback},
+    {RETRO_ENVIRONMENT_SET_MESSAGE, set_message},
+    {RETRO_ENVIRONMENT_SET_MESSAGE_EXT, set_message_ext},
+    {RETRO_ENVIRONMENT_GET_MESSAGE_INTERFACE_VERSION, get_message_interface_version},
+    {RETRO_ENVIRONMENT_SHUTDOWN, shutdown},
+    {RETRO_ENVIRONMENT_GET_PERF_INTERFACE, get_perf_interface},
+    {RETRO_ENVIRONMENT_GET_RUMBLE_INTERFACE, get_rumble_interface},
+    {RETRO_ENVIRONMENT_SET_MEMORY_MAPS, set_memory_maps},
+    {RETRO_ENVIRONMENT_SET_SERIALIZATION_QUIRKS, set_serialization_quirks},
+    {RETRO_ENVIRONMENT_GET_SAVESTATE_CONTEXT, get_savestate_context},
+    {RETRO_ENVIRONMENT_GET_USERNAME, get_username},
+    {RETRO_ENVIRONMENT_GET_LIBRETRO_PATH, get_libretro_path},
 };
 
 } // namespace
 
 bool environment_callback(Player &player, unsigned command, void *data) {
-    // The experimental flag on a stable command marks it as unstable, not as
-    // another one; but some experimental commands share their number with a
-    // stable one (SET_HW_SHARED_CONTEXT and SET_SERIALIZATION_QUIRKS are 44),
-    // so the exact number comes first.
-    const unsigned stable = command & ~static_cast<unsigned>(RETRO_ENVIRONMENT_EXPERIMENTAL);
-    for (const unsigned number : {command, stable}) {
+    // The experimental flag marks a command as unstable, not as another one:
+    // a row matches with or without it. One number is two commands, told
+    // apart by the flag alone (SET_SERIALIZATION_QUIRKS and
+    // SET_HW_SHARED_CONTEXT), so an exact match goes first.
+    constexpr auto experimental = static_cast<unsigned>(RETRO_ENVIRONMENT_EXPERIMENTAL);
+    for (const bool exact : {true, false}) {
         for (const Command &known : commands) {
-            if (known.number == number) {
+            if (exact ? known.number == command
+                      : (known.number & ~experimental) == (command & ~experimental)) {
                 return known.answer(player, data);
             }
         }

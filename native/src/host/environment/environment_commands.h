@@ -43,5 +43,45 @@ bool set_controller_info(Player &player, void *data);
 bool set_input_descriptors(Player &player, void *data);
 bool set_keyboard_callback(Player &player, void *data);
 
+// Timing and picture: the game's rates and geometry, its turn, what is wanted.
+bool set_system_av_info(Player &player, void *data);
+bool set_geometry(Player &player, void *data);
+bool set_rotation(Player &player, void *data);
+bool get_audio_video_enable(Player &player, void *data);
+bool get_overscan(Player &player, void *data);
+
+// How the frontend runs frames.
+bool get_fastforwarding(Player &player, void *data);
+bool get_target_refresh_rate(Player &player, void *data);
+bool get_throttle_state(Player &player, void *data);
+
+// Callbacks of the core's around each frame.
+bool set_frame_time_callback(Player &player, void *data);
+bool set_audio_callback(Player &player, void *data);
+bool set_audio_buffer_status_callback(Player &player, void *data);
+
+// Messages for the user, and a core's wish to stop.
+bool set_message(Player &player, void *data);
+bool set_message_ext(Player &player, void *data);
+bool get_message_interface_version(Player &player, void *data);
+bool shutdown(Player &player, void *data);
+
+// Performance counters and timers.
+bool get_perf_interface(Player &player, void *data);
+
+// Rumble.
+bool get_rumble_interface(Player &player, void *data);
+
+// The console's memory by its own addresses.
+bool set_memory_maps(Player &player, void *data);
+
+// Save states.
+bool set_serialization_quirks(Player &player, void *data);
+bool get_savestate_context(Player &player, void *data);
+
+// Who the frontend and the core are.
+bool get_username(Player &player, void *data);
+bool get_libretro_path(Player &player, void *data);
+
 } // namespace environment
 } // namespace tovarune
