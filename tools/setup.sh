@@ -13,11 +13,13 @@ packages=(
   retroarch-dev       # libretro.h
   cc65                # assembles the test ROMs
   binutils-mipsel-linux-gnu     # the PlayStation program of the engine checks
+  binutils-m68k-linux-gnu binutils-arm-none-eabi nasm  # the programs of tools/core-check.sh
   clang-format
   zip                 # tools/package.sh
   clang-14 libclang-rt-14-dev   # libFuzzer, for tools/fuzz.sh
   libretro-nestopia libretro-gambatte libretro-mgba
   libretro-bsnes-mercury-performance libretro-beetle-pce-fast
+  libretro-desmume libretro-beetle-vb libretro-beetle-wswan freedoom   # tools/core-check.sh
   # OpenGL cores: Mesa's EGL and llvmpipe (no GPU or display needed), the
   # headers the host and the fake core are built with, and an X server for
   # Wine's OpenGL

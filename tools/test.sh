@@ -52,5 +52,6 @@ if [ -z "${GODOT_TEMPLATE_LINUX:-}" ] && [ -x "$engine/godot.linuxbsd.template_d
   export GODOT_TEMPLATE_LINUX="$PWD/$engine/godot.linuxbsd.template_debug.x86_64"
 fi
 tools/engine-check.sh || status=1
+tools/core-check.sh || status=1
 tools/export-check.sh || status=1
 exit "$status"
