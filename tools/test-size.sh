@@ -29,7 +29,7 @@ prune=()
 for dir in "${fixture_dirs[@]}"; do prune+=(-path "$dir" -prune -o); done
 cases=$(find native/tests "${prune[@]}" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.hpp' \) -print | count)
 fuzz=$(code_files native/fuzz | count)
-fixtures=$( (code_files "${fixture_dirs[@]}"; find "${fixture_dirs[@]}" -type f \( -name '*.s' -o -name '*.inc' \)) | count)
+fixtures=$( (code_files "${fixture_dirs[@]}"; find "${fixture_dirs[@]}" -type f \( -name '*.s' -o -name '*.asm' -o -name '*.inc' \)) | count)
 
 percent() { echo "$((100 * $1 / product)) %"; }
 printf '%-36s %5d\n' "product code" "$product"

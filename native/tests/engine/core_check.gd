@@ -82,7 +82,7 @@ func _initialize() -> void:
 	if case.is_empty():
 		skip(name + " play", "no content known for this core: bad content only")
 	else:
-		var game := game_path(case)
+		var game: Variant = game_path(case)
 		if game == null:
 			skip(name + " play", "its content is missing (tools/setup.sh builds or installs it)")
 		else:
@@ -243,7 +243,7 @@ func scene_is_right(image: Image) -> bool:
 # core that plays any bytes, played without a crash); what the core logged is shown.
 func bad_content(player: LibretroPlayer, name: String, game: Variant) -> void:
 	var extensions: PackedStringArray = player.get_core_info().get("valid_extensions", [])
-	var extension := extensions[0] if not extensions.is_empty() else "bin"
+	var extension: String = extensions[0] if not extensions.is_empty() else "bin"
 	var folder := OS.get_user_data_dir().path_join("core_check/bad_" + name)
 	DirAccess.make_dir_recursive_absolute(folder.path_join("folder." + extension))
 	var random := RandomNumberGenerator.new()
