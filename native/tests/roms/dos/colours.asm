@@ -1,19 +1,23 @@
-; A DOS program for DOSBox: VGA mode 13h (320x200, 70 Hz), the whole screen
-; one colour, blue until a key is typed, then red; the PC speaker sounds a
-; tone while the screen is red. Escape quits to the prompt.
+; A DOS program for DOSBox: VGA mode 13h (320x200, 70 Hz), every pixel colour
+; 0, whose DAC entry is blue; a key switches to mode 12h (640x480, 60 Hz: the
+; game's frame rate changes) with colour 0 red, and sounds a tone on the PC
+; speaker. Escape quits to the prompt.
         org 0x100
-        mov ax, 0x0013          ; 320x200, 256 colours
+        mov ax, 0x0013          ; cleared to colour 0
         int 0x10
-        call set_palette
-        mov bl, 1
-        call fill
+        mov bl, 0
+        mov bh, 63
+        call set_colour         ; blue
 wait_key:
         mov ah, 0x00            ; wait for a key
         int 0x16
         cmp al, 27
         je quit
-        mov bl, 2               ; colour 2: pure red
-        call fill
+        mov ax, 0x0012          ; cleared to colour 0
+        int 0x10
+        mov bl, 63
+        mov bh, 0
+        call set_colour         ; red
         mov al, 0xB6            ; PIT channel 2, square wave: the speaker
         out 0x43, al
         mov ax, 2712            ; 1193182 / 440 Hz
@@ -32,31 +36,16 @@ quit:
         int 0x10
         ret
 
-; DAC entries 1 (blue) and 2 (red), 6-bit channels.
-set_palette:
+; DAC entry 0: red BL, green 0, blue BH (6-bit channels).
+set_colour:
         mov dx, 0x3C8
-        mov al, 1
+        xor al, al
         out dx, al
         inc dx
-        xor al, al
-        out dx, al
-        out dx, al
-        mov al, 63
-        out dx, al
-        out dx, al
-        xor al, al
-        out dx, al
-        out dx, al
-        ret
-
-; Fills the screen with colour BL.
-fill:
-        push es
-        mov ax, 0xA000
-        mov es, ax
-        xor di, di
         mov al, bl
-        mov cx, 320 * 200
-        rep stosb
-        pop es
+        out dx, al
+        xor al, al
+        out dx, al
+        mov al, bh
+        out dx, al
         ret
