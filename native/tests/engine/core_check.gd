@@ -6,7 +6,7 @@ extends SceneTree
 #   godot --headless --path <project> --script res://core_check.gd --
 #     --core=<core .so> --roms=<test ROM folder> --system=<folder> [--wads=<folder>]
 #     [--pictures=<folder to save the pictures checked in>]
-# Prints "ok", "FAIL" and "skip" lines; exits 1 on a failure.
+# Prints "ok", "FAIL", "skip" and "note" lines; exits 1 on a failure.
 
 const FRAMES := 180
 const A := 8
@@ -125,8 +125,8 @@ func play(player: LibretroPlayer, name: String, case: Dictionary, game: String) 
 		check(name + " starts with no content", false,
 			"%s (needs the start without content)" % player.get_last_error())
 		return
-	check(name + " loads " + (game.get_file() if game != "" else "with no content"), loaded,
-		player.get_last_error())
+	check("%s (%s) loads %s" % [name, case["console"], game.get_file() if game != "" else
+		"with no content"], loaded, player.get_last_error())
 	if not loaded:
 		return
 	if case.has("wad") or case.has("key"):
