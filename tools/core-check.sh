@@ -46,6 +46,7 @@ fi
 status=0
 passed=()
 failed=()
+skipped=()
 for core in "${cores[@]}"; do
   name="$(basename "$core" _libretro.so)"
   echo "== $name ($core)"
@@ -54,6 +55,7 @@ for core in "${cores[@]}"; do
     "--core=$core" "--roms=$PWD/build/roms" "--system=$project/system" \
     "--wads=/usr/share/games/doom" 2>&1)" || code=$?
   echo "$output" | grep -E '^(ok|FAIL|skip|note) ' || true
+  grep -q '^skip ' <<<"$output" && skipped+=("$name")
   # A core's own warnings and errors reach the engine's output as "Core Libretro:"
   # lines; any other engine error is a fault.
   errors="$(grep -E 'ERROR:|leaked at exit' <<<"$output" | grep -v 'ERROR: Core Libretro: ' || true)"
@@ -71,5 +73,6 @@ for core in "${cores[@]}"; do
 done
 echo "cores passed (${#passed[@]}): ${passed[*]:-}"
 echo "cores failed (${#failed[@]}): ${failed[*]:-}"
+echo "cores with checks skipped (${#skipped[@]}, see their skip lines): ${skipped[*]:-}"
 echo "core checks took $((SECONDS - started)) s"
 exit "$status"
