@@ -125,6 +125,14 @@ RETRO_API void retro_get_system_av_info(retro_system_av_info *info) {
 RETRO_API void retro_set_environment(retro_environment_t cb) {
     control.environment = cb;
     record("retro_set_environment");
+    if (control.support_no_game) {
+        const bool yes = true;
+        cb(RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, const_cast<bool *>(&yes));
+    }
+    if (control.content_overrides != nullptr) {
+        cb(RETRO_ENVIRONMENT_SET_CONTENT_INFO_OVERRIDE,
+           const_cast<retro_system_content_info_override *>(control.content_overrides));
+    }
 }
 RETRO_API void retro_set_video_refresh(retro_video_refresh_t cb) {
     control.video_refresh = cb;
@@ -165,6 +173,12 @@ RETRO_API bool retro_load_game(const retro_game_info *game) {
     retro_keyboard_callback keyboard{record_key};
     control.environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
 #endif
+    control.game_info_ext_answer =
+        control.environment(RETRO_ENVIRONMENT_GET_GAME_INFO_EXT, &control.game_info_ext);
+    control.game_null = game == nullptr;
+    if (game == nullptr) {
+        return control.accept_game;
+    }
     control.game_path_null = game->path == nullptr;
     if (game->path != nullptr) {
         std::strncpy(control.game_path, game->path, sizeof control.game_path - 1);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 namespace tovarune::testing {
@@ -89,6 +90,65 @@ TEST_F(GameLifecycle, LoadsTheBytesOrThePathAndSaysWhyNot) {
         EXPECT_FALSE(player.load_game(path));
         EXPECT_EQ(player.last_error(), error);
         EXPECT_FALSE(player.is_game_loaded());
+    }
+}
+
+// No content reaches only a core that said it starts without one, as a null
+// game; its battery save takes the core file's name.
+TEST_F(GameLifecycle, StartsWithoutContentOnlyACoreThatSaidItCan) {
+    core.clear_calls();
+    EXPECT_FALSE(player.load_game(""));
+    EXPECT_EQ(player.last_error(), "Nao foi possivel abrir a ROM.");
+    const Calls calls = core.calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "retro_load_game"), 0);
+
+    core->support_no_game = true;
+    ASSERT_TRUE(player.load_core(core.path()));
+    player.set_paths("", dir.path("saves"));
+    core->save_ram_size = 2;
+    core->save_ram[1] = 5;
+    ASSERT_TRUE(player.load_game(""));
+    EXPECT_TRUE(core->game_null);
+    EXPECT_FALSE(core->game_info_ext_answer); // no game to tell of
+    EXPECT_EQ(core->game_info_ext, nullptr);
+    EXPECT_EQ(player.save_name(), "fake_core");
+    player.unload_game();
+    EXPECT_EQ(read_bytes(dir.path("saves/fake_core.srm")), (Bytes{0, 5}));
+}
+
+// What the core is told of its game, by the extension's override where one
+// applies; bytes told persistent outlive the game until the core goes.
+TEST_F(GameLifecycle, TellsTheGameInfoByTheOverrideOfItsExtension) {
+    static const retro_system_content_info_override overrides[] = {
+        {"CUE|bin", true, false}, {"bin|sfc", false, true}, {nullptr, false, false}};
+    core->content_overrides = overrides;
+    ASSERT_TRUE(player.load_core(core.path()));
+    write_bytes(dir.path("Game.SFC"), {1, 2, 3});
+    write_bytes(dir.path("notes.txt"), {4});
+    const std::tuple<std::string, const char *, const char *, bool, bool> games[] = {
+        // file, name, ext, data given, persistent
+        {"game.bin", "game", "bin", false, false},
+        {"Game.SFC", "Game", "sfc", true, true},
+        {"notes.txt", "notes", "txt", true, false},
+    };
+    for (const auto &[file, name, ext, data, persistent] : games) {
+        ASSERT_TRUE(player.load_game(dir.path(file))) << file;
+        ASSERT_TRUE(core->game_info_ext_answer);
+        const retro_game_info_ext &info = *core->game_info_ext;
+        EXPECT_EQ(info.full_path, dir.path(file));
+        EXPECT_EQ(info.dir + std::string("/") + file, dir.path(file));
+        EXPECT_STREQ(info.name, name);
+        EXPECT_STREQ(info.ext, ext);
+        EXPECT_EQ(info.archive_path, nullptr);
+        EXPECT_EQ(info.meta, nullptr);
+        EXPECT_EQ(info.data != nullptr, data) << file;
+        EXPECT_EQ(core->game_data, info.data);
+        EXPECT_EQ(info.persistent_data, persistent) << file;
+        const void *bytes = info.data;
+        player.unload_game();
+        if (persistent) {
+            EXPECT_EQ(std::memcmp(bytes, "\1\2\3", 3), 0);
+        }
     }
 }
 
