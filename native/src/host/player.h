@@ -4,6 +4,7 @@
 #include "content/content_requests.h"
 #include "content/engine_files.h"
 #include "content/resource_paths.h"
+#include "content/unpacked_files.h"
 #include "core/callback_slots.h"
 #include "core/core_api.h"
 #include "core/core_info.h"
@@ -299,8 +300,10 @@ private:
     unsigned connected_ports_ = 0;
     AudioQueue audio_frames_;
     std::string rom_path_;
-    // The game file as the core is told it: on disk, or a copy there.
+    // The game file as the core is told it: on disk, or a copy there, which
+    // is then held while the game is loaded.
     std::string game_path_;
+    UnpackedGameClaim game_copy_;
     // Held by pointer so that the text a core was handed keeps its address;
     // texts replaced while a core is loaded stay alive until it is unloaded.
     std::unique_ptr<std::string> system_path_ = std::make_unique<std::string>();

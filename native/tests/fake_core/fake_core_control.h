@@ -21,6 +21,11 @@ struct FakeCoreControl {
     const char *valid_extensions;
     bool block_extract;
     bool support_no_game; // declared in retro_set_environment
+    // With need_fullpath: retro_load_game opens the game and every file its
+    // cue sheet or playlist names, and fails when one is missing; each
+    // retro_run opens them again and writes 1 (all there) or 2 (one
+    // missing) into system RAM's first byte.
+    bool open_named_files;
     // Asked in retro_set_environment, when set.
     const retro_system_content_info_override *content_overrides;
     std::size_t serialize_size; // retro_serialize_size

@@ -60,6 +60,7 @@ bool Player::load_game(const std::string &path) {
         hardware_render_->forget();
         content_.forget_game();
         release_rom_data();
+        game_copy_.release();
         return false;
     }
     call_core(core_api_.retro_get_system_av_info, &av_info_);
@@ -72,6 +73,7 @@ bool Player::load_game(const std::string &path) {
         last_error_ = no_gl_context;
         content_.forget_game();
         release_rom_data();
+        game_copy_.release();
         return false;
     }
     // Sound made while the game loaded is not part of the game.
@@ -110,6 +112,7 @@ void Player::unload_game() {
     }
     content_.forget_game();
     release_rom_data();
+    game_copy_.release();
     audio_frames_.clear();
     drop_frame();
     rom_path_.clear();
@@ -131,8 +134,8 @@ bool Player::read_game(const Location &file, bool need_fullpath) {
     }
     if (need_fullpath && file.packed) {
         // A core that opens the game itself gets a copy of it on disk.
-        game_path_ = unpack_game(unpacked_directory() + "/games",
-                                 rom_path_.substr(rom_path_.find_last_of('/') + 1), rom_data_);
+        game_path_ = unpack_game(*engine_files_, unpacked_directory() + "/games", rom_path_,
+                                 rom_data_, game_copy_);
         release_rom_data();
         if (game_path_.empty()) {
             last_error_ = "Nao foi possivel abrir a ROM.";
