@@ -125,6 +125,7 @@ RETRO_API void fake_core_reset() {
 #ifdef FAKE_CORE_CD
     control.need_fullpath = true;
     control.open_named_files = true;
+    control.support_no_game = true;
     control.valid_extensions = "cue|m3u|bin";
     control.system_ram_size = 1;
 #endif
