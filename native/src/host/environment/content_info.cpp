@@ -18,11 +18,10 @@ bool set_content_info_override(Player &player, void *data) {
     return true;
 }
 
-// Outside a game, or in one started without content, there is no info: a null
-// array and false, as the reference frontend answers.
+// Outside a game, or in one started without content, there is no info: false.
 bool get_game_info_ext(Player &player, void *data) {
     const retro_game_info_ext *game = player.content().game();
-    return write_answer(data, game) && game != nullptr;
+    return game != nullptr && write_answer(data, game);
 }
 
 } // namespace tovarune::environment
