@@ -1,6 +1,7 @@
 #include "content/content_requests.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace tovarune {
 
@@ -11,6 +12,13 @@ std::string lower(std::string text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
+}
+
+// A core may leave any byte in a bool.
+bool flag(const bool &field) {
+    unsigned char byte = 0;
+    std::memcpy(&byte, &field, 1);
+    return byte != 0;
 }
 
 std::size_t name_start(const std::string &path) {
@@ -37,7 +45,8 @@ void ContentRequests::add_overrides(const retro_system_content_info_override *li
             end = end == std::string::npos ? extensions.size() : end;
             const std::string extension = lower(extensions.substr(start, end - start));
             if (!extension.empty() && override_for(extension) == nullptr) {
-                overrides_.push_back({extension, {list[i].need_fullpath, list[i].persistent_data}});
+                overrides_.push_back(
+                    {extension, {flag(list[i].need_fullpath), flag(list[i].persistent_data)}});
             }
             start = end + 1;
         }

@@ -8,7 +8,7 @@ bool set_support_no_game(Player &player, void *data) {
     if (data == nullptr) {
         return false;
     }
-    player.content().set_supports_no_game(*static_cast<const bool *>(data));
+    player.content().set_supports_no_game(read_flag(*static_cast<const bool *>(data)));
     return true;
 }
 
