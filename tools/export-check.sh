@@ -22,6 +22,15 @@ mkdir -p "$project/roms" "$project/cores" "$project/system"
 unzip -q "$(tools/package.sh | sed -n 's/: .*//p')" -d "$project"
 cp build/roms/battery.gb build/roms/battery.pce "$project/roms/"
 cp "$cores/gambatte_libretro.so" "$cores/mednafen_pce_fast_libretro.so" "$project/cores/"
+# CD games for a core that opens them and their tracks itself: a cue sheet and
+# its track in each of two folders, by the same names, and a playlist of both.
+cp build/fake_cores/fake_core_cd.so "$project/cores/fake_cd_libretro.so"
+for region in usa jp; do
+  mkdir -p "$project/roms/cd/$region"
+  printf 'FILE "game.bin" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n' >"$project/roms/cd/$region/game.cue"
+  echo "$region" >"$project/roms/cd/$region/game.bin"
+done
+printf 'usa/game.cue\njp/game.cue\n' >"$project/roms/cd/discs.m3u"
 echo "BIOS files would go here" >"$project/system/readme.txt"
 cp native/tests/export/export_check_game.gd "$project/main.gd"
 printf '[gd_scene format=3]\n\n[ext_resource type="Script" path="res://main.gd" id="1"]\n\n[node name="Main" type="Node"]\nscript = ExtResource("1")\n' >"$project/main.tscn"

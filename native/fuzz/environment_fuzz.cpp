@@ -87,6 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                             retro_message_target(fill % 4),
                                             RETRO_MESSAGE_TYPE_NOTIFICATION,
                                             0};
+        const retro_system_content_info_override overrides[] = {
+            {key.c_str(), (fill & 1) != 0, (fill & 2) != 0}, {}};
         void *argument = buffer.data();
         const Map map(in, command % 0x10000 == set_memory_maps);
         switch (command % 0x10000) {
@@ -110,6 +112,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             break;
         case RETRO_ENVIRONMENT_SET_CONTROLLER_INFO:
             argument = lists.ports.data();
+            break;
+        case RETRO_ENVIRONMENT_SET_CONTENT_INFO_OVERRIDE:
+            argument = (void *)overrides;
             break;
         }
         // A refusal leaves the caller's storage alone.

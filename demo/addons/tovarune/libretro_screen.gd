@@ -94,7 +94,8 @@ const _WHEEL := {MOUSE_BUTTON_WHEEL_UP: Vector2i(1, 0), MOUSE_BUTTON_WHEEL_DOWN:
 ## path.
 @export_file("*.dll", "*.so") var core_path := ""
 ## The game file: a [code]res://[/code] path (exported games read it from their pack), a
-## [code]user://[/code] one or an operating-system path.
+## [code]user://[/code] one or an operating-system path. Leave it empty for a core that runs without
+## content (Mr.Boom, 2048, DOSBox Pure...): it starts with no game.
 @export_file var rom_path := ""
 ## Loads the game when the screen is ready. Without it, call [method load_game].
 @export var load_on_ready := true

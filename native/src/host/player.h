@@ -1,7 +1,10 @@
 #pragma once
 
 #include "content/byte_buffer.h"
+#include "content/content_requests.h"
 #include "content/engine_files.h"
+#include "content/resource_paths.h"
+#include "content/unpacked_files.h"
 #include "core/callback_slots.h"
 #include "core/core_api.h"
 #include "core/core_info.h"
@@ -242,6 +245,7 @@ public:
     std::uint64_t serialization_quirks() const { return serialization_quirks_; }
     FrameCallbacks &frame_callbacks() { return frame_callbacks_; }
     MemoryMaps &memory_maps() { return memory_maps_; }
+    ContentRequests &content() { return content_; }
     // The core library's file, absolute; empty when it cannot be told.
     const std::string &core_file() const { return core_file_; }
 
@@ -273,6 +277,9 @@ private:
     // Whatever a core asked of the frontend goes with it.
     void forget_core_requests();
     bool prepare_hardware_render();
+    // The game's bytes where the core reads them: `need_fullpath` says
+    // whether it opens the file itself. False with last_error_ set.
+    bool read_game(const Location &file, bool need_fullpath);
 
     mutable std::recursive_mutex mutex_;
     LibraryHandle core_module_ = nullptr;
@@ -293,8 +300,10 @@ private:
     unsigned connected_ports_ = 0;
     AudioQueue audio_frames_;
     std::string rom_path_;
-    // The game file as the core is told it: on disk, or a copy there.
+    // The game file as the core is told it: on disk, or a copy there, which
+    // is then held while the game is loaded.
     std::string game_path_;
+    UnpackedGameClaim game_copy_;
     // Held by pointer so that the text a core was handed keeps its address;
     // texts replaced while a core is loaded stay alive until it is unloaded.
     std::unique_ptr<std::string> system_path_ = std::make_unique<std::string>();
@@ -324,6 +333,10 @@ private:
     bool shutdown_requested_ = false;
     std::uint64_t serialization_quirks_ = 0;
     std::string core_file_;
+    // The stem of the core file the script named: the saves' name of a game
+    // started without content.
+    std::string core_name_;
+    ContentRequests content_;
     // Held by pointer: CoreScope reaches it from const methods.
     std::unique_ptr<HardwareRender> hardware_render_ = std::make_unique<HardwareRender>();
 };

@@ -2,8 +2,9 @@ extends Node
 # The main script of the game that tools/export-check.sh exports: it plays our test ROMs from its
 # pack (res://roms) on the cores shipped beside it (res://cores), with its system files packed
 # (res://system) and battery saves in user://, then tries what must fail, prints what it saw and
-# quits with the number of failures as exit status. Two cabinets of one game keep their own battery
-# saves across a restart: the game runs with -- --cabinets=play, then again with --cabinets=resume.
+# quits with the number of failures as exit status. Packed CD games play on a core that opens them
+# itself. Two cabinets of one game keep their own battery saves across a restart: the game runs
+# with -- --cabinets=play, then again with --cabinets=resume.
 
 var core_extension := "dll" if OS.get_name() == "Windows" else "so"
 
@@ -70,8 +71,38 @@ func _ready() -> void:
 	var lost := "Nao foi possivel gravar o save da bateria: res://saves/battery.srm"
 	check("no battery save into the pack" if exported else "battery save in the project folder",
 		player.get_last_error() == (lost if exported else ""), player.get_last_error())
+	if core_extension == "so":
+		play_cd_games()
 	await play_cabinets()
 	get_tree().quit(failures)
+
+
+# Packed CD games on a core that opens the game and every track itself (it fails the load when one
+# is missing, and tells in its system RAM whether it still finds them all): a cue sheet, a playlist
+# of two discs, two same-named games played at once, and no game at all on the drop-in screen.
+func play_cd_games() -> void:
+	var core := "res://cores/fake_cd_libretro.so"
+	var players: Array[LibretroPlayer] = []
+	for game in ["usa/game.cue", "discs.m3u", "jp/game.cue"]:
+		var player := LibretroPlayer.new()
+		add_child(player)
+		check("plays packed " + game, player.load_core(core)
+			and player.load_game("res://roms/cd/" + game), player.get_last_error())
+		players.append(player)
+	var found := []
+	for player in players:
+		player.run_frame()
+		var ram := player.read_memory(2, 0, 1) # RETRO_MEMORY_SYSTEM_RAM
+		found.append(ram[0] if ram.size() == 1 else -1)
+	check("every CD game still finds its files", found == [1, 1, 1], found)
+	for player in players:
+		player.free()
+	var screen := LibretroScreen.new()
+	screen.core_path = core
+	add_child(screen)
+	check("a screen with no game starts a core that needs none", screen.is_playing(),
+		screen.player.get_last_error())
+	screen.free()
 
 
 # Two screens of one game in one save folder: the first plays 200 frames with A held, the second

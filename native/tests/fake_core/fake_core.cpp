@@ -9,7 +9,10 @@
 #endif
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #ifdef FAKE_CORE_WITH_HELPER
 // From a DLL of its own, which the loader must find beside the core.
@@ -58,6 +61,35 @@ void echo_input() {
 }
 #endif
 
+// Opens a game and, for a cue sheet or playlist, what it names, relative to
+// its folder, as a CD core does.
+bool opens_all(const std::string &path, int depth = 0) {
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const std::string extension = path.substr(path.find_last_of('.') + 1);
+    std::vector<std::string> named;
+    char line[512];
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        std::string text(line, std::strcspn(line, "\r\n"));
+        const std::size_t quote = text.find('"');
+        if (extension == "cue" && text.rfind("FILE", 0) == 0 && quote != std::string::npos) {
+            named.push_back(text.substr(quote + 1, text.find('"', quote + 1) - quote - 1));
+        } else if (extension == "m3u" && !text.empty() && text[0] != '#') {
+            named.push_back(text);
+        }
+    }
+    std::fclose(file);
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    for (const std::string &name : named) {
+        if (depth > 2 || !opens_all(folder + name, depth + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void record(const char *entry_point) {
     if (control.call_count < sizeof control.calls / sizeof control.calls[0]) {
         control.calls[control.call_count++] = entry_point;
@@ -89,6 +121,13 @@ RETRO_API void fake_core_reset() {
 #ifdef FAKE_CORE_GL
     control.av_info.geometry = {8, 6, 8, 6, 0.0f}; // the size it renders at
     fake_gl_reset();
+#endif
+#ifdef FAKE_CORE_CD
+    control.need_fullpath = true;
+    control.open_named_files = true;
+    control.support_no_game = true;
+    control.valid_extensions = "cue|m3u|bin";
+    control.system_ram_size = 1;
 #endif
 #ifdef FAKE_CORE_INPUT_ECHO
     control.system_ram_size = 32;
@@ -125,6 +164,14 @@ RETRO_API void retro_get_system_av_info(retro_system_av_info *info) {
 RETRO_API void retro_set_environment(retro_environment_t cb) {
     control.environment = cb;
     record("retro_set_environment");
+    if (control.support_no_game) {
+        const bool yes = true;
+        cb(RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, const_cast<bool *>(&yes));
+    }
+    if (control.content_overrides != nullptr) {
+        cb(RETRO_ENVIRONMENT_SET_CONTENT_INFO_OVERRIDE,
+           const_cast<retro_system_content_info_override *>(control.content_overrides));
+    }
 }
 RETRO_API void retro_set_video_refresh(retro_video_refresh_t cb) {
     control.video_refresh = cb;
@@ -165,6 +212,12 @@ RETRO_API bool retro_load_game(const retro_game_info *game) {
     retro_keyboard_callback keyboard{record_key};
     control.environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
 #endif
+    control.game_info_ext_answer =
+        control.environment(RETRO_ENVIRONMENT_GET_GAME_INFO_EXT, &control.game_info_ext);
+    control.game_null = game == nullptr;
+    if (game == nullptr) {
+        return control.accept_game;
+    }
     control.game_path_null = game->path == nullptr;
     if (game->path != nullptr) {
         std::strncpy(control.game_path, game->path, sizeof control.game_path - 1);
@@ -174,6 +227,9 @@ RETRO_API bool retro_load_game(const retro_game_info *game) {
     if (game->data != nullptr) {
         std::memcpy(control.game_bytes, game->data,
                     std::min(game->size, sizeof control.game_bytes));
+    }
+    if (control.open_named_files && (game->path == nullptr || !opens_all(game->path))) {
+        return false;
     }
 #ifdef FAKE_CORE_GL
     if (!fake_gl_load_game(control.environment)) {
@@ -203,6 +259,9 @@ RETRO_API void retro_run() {
 #ifdef FAKE_CORE_INPUT_ECHO
     echo_input();
 #endif
+    if (control.open_named_files) {
+        control.system_ram[0] = opens_all(control.game_path) ? 1 : 2;
+    }
 }
 
 RETRO_API void retro_reset() { record("retro_reset"); }

@@ -20,6 +20,14 @@ struct FakeCoreControl {
     std::size_t system_ram_size;
     const char *valid_extensions;
     bool block_extract;
+    bool support_no_game; // declared in retro_set_environment
+    // With need_fullpath: retro_load_game opens the game and every file its
+    // cue sheet or playlist names, and fails when one is missing; each
+    // retro_run opens them again and writes 1 (all there) or 2 (one
+    // missing) into system RAM's first byte.
+    bool open_named_files;
+    // Asked in retro_set_environment, when set.
+    const retro_system_content_info_override *content_overrides;
     std::size_t serialize_size; // retro_serialize_size
     bool serialize_result;      // retro_serialize writes `state` and answers this
     std::uint8_t state[64];
@@ -45,12 +53,16 @@ struct FakeCoreControl {
     retro_input_state_t input_state;
     char game_path[1024];
     bool game_path_null;
+    bool game_null; // retro_load_game(NULL)
+    // GET_GAME_INFO_EXT inside retro_load_game: its answer and the info.
+    bool game_info_ext_answer;
+    const retro_game_info_ext *game_info_ext;
     const void *game_data;
     std::size_t game_size;
     std::uint8_t game_bytes[64]; // the first bytes of the game data
     std::size_t unserialized_size;
     std::uint8_t unserialized[64];
-    unsigned port_device[2]; // last retro_set_controller_port_device arguments
+    unsigned port_device[2];      // last retro_set_controller_port_device arguments
     unsigned devices_told[32][2]; // every port and device, in order
     std::size_t devices_told_count;
 };

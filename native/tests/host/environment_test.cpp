@@ -19,7 +19,7 @@ TEST(Environment, AnswersWhatItKnowsAndLeavesTheRestAlone) {
         {RETRO_ENVIRONMENT_GET_LANGUAGE, true, 0xFFFFFFFF00000000 | RETRO_LANGUAGE_ENGLISH},
         {RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, true, 0}, {RETRO_ENVIRONMENT_GET_CORE_ASSETS_DIRECTORY, true, 0},
         {RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, true, save_dir},
-        {RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, true, untouched}, {RETRO_ENVIRONMENT_GET_LOG_INTERFACE, false, untouched},
+        {RETRO_ENVIRONMENT_SET_PERFORMANCE_LEVEL, true, untouched}, {RETRO_ENVIRONMENT_GET_LOG_INTERFACE, false, untouched},
         {RETRO_ENVIRONMENT_GET_HW_RENDER_INTERFACE, false, untouched}, {0, false, untouched},
     };
     // clang-format on

@@ -1,10 +1,13 @@
 // A core's and a game's way through the player: loading, frames, sound,
 // input, the core's memory and unloading.
+#include "content/disc_index.h"
+#include "content/file_io.h"
 #include "core/callbacks.h"
 #include "test_support.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 namespace tovarune::testing {
@@ -89,6 +92,159 @@ TEST_F(GameLifecycle, LoadsTheBytesOrThePathAndSaysWhyNot) {
         EXPECT_FALSE(player.load_game(path));
         EXPECT_EQ(player.last_error(), error);
         EXPECT_FALSE(player.is_game_loaded());
+    }
+}
+
+// No content reaches only a core that said it starts without one, as a null
+// game; its battery save takes the core file's name.
+TEST_F(GameLifecycle, StartsWithoutContentOnlyACoreThatSaidItCan) {
+    core.clear_calls();
+    EXPECT_FALSE(player.load_game(""));
+    EXPECT_EQ(player.last_error(), "Nao foi possivel abrir a ROM.");
+    const Calls calls = core.calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "retro_load_game"), 0);
+
+    core->support_no_game = true;
+    ASSERT_TRUE(player.load_core(core.path()));
+    player.set_paths("", dir.path("saves"));
+    core->save_ram_size = 2;
+    core->save_ram[1] = 5;
+    ASSERT_TRUE(player.load_game(""));
+    EXPECT_TRUE(core->game_null);
+    EXPECT_FALSE(core->game_info_ext_answer); // no game to tell of
+    EXPECT_EQ(core->game_info_ext, nullptr);
+    EXPECT_EQ(player.save_name(), "fake_core");
+    player.unload_game();
+    EXPECT_EQ(read_bytes(dir.path("saves/fake_core.srm")), (Bytes{0, 5}));
+}
+
+// What the core is told of its game, by the extension's override where one
+// applies; bytes told persistent outlive the game until the core goes.
+TEST_F(GameLifecycle, TellsTheGameInfoByTheOverrideOfItsExtension) {
+    static const retro_system_content_info_override overrides[] = {
+        {"CUE|bin", true, false}, {"bin|sfc", false, true}, {nullptr, false, false}};
+    core->content_overrides = overrides;
+    ASSERT_TRUE(player.load_core(core.path()));
+    write_bytes(dir.path("Game.SFC"), {1, 2, 3});
+    write_bytes(dir.path("notes.txt"), {4});
+    const std::tuple<std::string, const char *, const char *, bool, bool> games[] = {
+        // file, name, ext, data given, persistent
+        {"game.bin", "game", "bin", false, false},
+        {"Game.SFC", "Game", "sfc", true, true},
+        {"notes.txt", "notes", "txt", true, false},
+    };
+    for (const auto &[file, name, ext, data, persistent] : games) {
+        ASSERT_TRUE(player.load_game(dir.path(file))) << file;
+        ASSERT_TRUE(core->game_info_ext_answer);
+        const retro_game_info_ext &info = *core->game_info_ext;
+        EXPECT_EQ(info.full_path, dir.path(file));
+        EXPECT_EQ(info.dir + std::string("/") + file, dir.path(file));
+        EXPECT_STREQ(info.name, name);
+        EXPECT_STREQ(info.ext, ext);
+        EXPECT_EQ(info.archive_path, nullptr);
+        EXPECT_EQ(info.meta, nullptr);
+        EXPECT_EQ(info.data != nullptr, data) << file;
+        EXPECT_EQ(core->game_data, info.data);
+        EXPECT_EQ(info.persistent_data, persistent) << file;
+        const void *bytes = info.data;
+        player.unload_game();
+        if (persistent) {
+            EXPECT_EQ(std::memcmp(bytes, "\1\2\3", 3), 0);
+        }
+    }
+}
+
+// An exported game's pack: res:// files lie under `root`, user:// ones in
+// `root/user`.
+class Pack : public EngineFiles {
+public:
+    explicit Pack(std::string root) : root(std::move(root)) {}
+    std::string globalize(const std::string &path) const override {
+        return path.rfind("res://", 0) == 0 ? path.substr(6) : root + "/user/" + path.substr(7);
+    }
+    std::string executable_directory() const override { return root; }
+    ReadResult read_packed(const std::string &path, ByteBuffer &bytes) const override {
+        return read_file(root + "/" + path.substr(6), bytes);
+    }
+    std::vector<std::string> packed_files(const std::string &) const override { return {}; }
+    std::string root;
+};
+
+// A packed game that a core opens itself carries the files it names, never
+// from outside its folder; a copy a living player uses is never removed,
+// whoever unpacks a game of that name or a newer copy of the same game.
+TEST(PackedGames, CarryTheFilesTheyNameAndKeepTheCopiesInUse) {
+    FakeCore core("fake_core_cd");
+    TempDir dir;
+    Pack pack(dir.path("pack"));
+    const std::pair<const char *, std::string> files[] = {
+        {"roms/usa/game.bin", "usa"},
+        {"roms/jp/game.bin", "jp"},
+        {"roms/usa/game.cue", "FILE \"game.bin\" BINARY\nFILE \"tracks/2.bin\" BINARY\n"},
+        {"roms/usa/tracks/2.bin", "2"},
+        {"roms/discs.m3u", "# two discs\r\nusa/game.cue\njp/game.bin\n"},
+        {"roms/bad.cue", "FILE \"../secret.bin\" BINARY\n"},
+        {"secret.bin", "secret"}};
+    for (const auto &[name, text] : files) {
+        std::filesystem::create_directories(path_of(pack.root + "/" + name).parent_path());
+        write_bytes(pack.root + "/" + name, Bytes(text.begin(), text.end()));
+    }
+    Player players[3];
+    const auto play = [&](Player &player, const char *game) {
+        player.set_engine_files(&pack);
+        return (player.is_core_loaded() || player.load_core(core.path())) && player.load_game(game);
+    };
+    const auto opens_its_files = [](Player &player) {
+        player.run_frame();
+        return fake_core_of(player).system_ram[0] == 1;
+    };
+    ASSERT_TRUE(play(players[0], "res://roms/usa/game.bin"));
+    ASSERT_TRUE(play(players[1], "res://roms/jp/game.bin"));
+    write_bytes(pack.root + "/roms/usa/game.bin", {'n', 'e', 'w'});
+    ASSERT_TRUE(play(players[2], "res://roms/usa/game.bin")); // changed since
+    for (Player &player : players) {
+        EXPECT_TRUE(opens_its_files(player));
+    }
+    const std::string old_copy = fake_core_of(players[0]).game_path;
+    players[0].unload_game();
+    ASSERT_TRUE(play(players[2], "res://roms/usa/game.bin"));
+    EXPECT_FALSE(file_exists(old_copy)); // unused now, and stale
+
+    ASSERT_TRUE(play(players[0], "res://roms/discs.m3u"));
+    EXPECT_TRUE(opens_its_files(players[0]));
+    EXPECT_FALSE(play(players[1], "res://roms/bad.cue"));
+}
+
+// The files index files name, and names kept inside a folder.
+TEST(PackedGames, IndexFilesNameTheirTracks) {
+    const std::pair<const char *, const char *> indexes[] = {
+        {"a.cue",
+         "REM x\n  file \"t 1.bin\" BINARY\r\nFILE t2.bin BINARY\nFILE\tdir\\t3.wav WAVE\n"},
+        {"b.gdi", "2\n1 0 4 2352 \"track 1.raw\" 0\n2 600 0 2352 track02.bin 0\n"},
+        {"c.m3u", "#EXTM3U\n\n d1.cue \n"},
+        {"dir/d.ccd", "[CloneCD]\n"},
+        {"e.bin", "FILE \"x.bin\" BINARY\n"},
+    };
+    std::vector<std::string> named;
+    for (const auto &[name, text] : indexes) {
+        ByteBuffer bytes;
+        ASSERT_TRUE(bytes.allocate(std::strlen(text)));
+        std::memcpy(bytes.data(), text, bytes.size());
+        for (const std::string &file : named_files(name, bytes)) {
+            named.push_back(file);
+        }
+    }
+    EXPECT_EQ(named,
+              (std::vector<std::string>{"t 1.bin", "t2.bin", "dir/t3.wav", "track 1.raw",
+                                        "track02.bin", "d1.cue", "d.img", "d.sub", "d.cue"}));
+    const std::pair<const char *, const char *> names[] = {{"a/./b/../c.bin", "a/c.bin"},
+                                                           {"../x", ""},
+                                                           {"a/../../x", ""},
+                                                           {"/etc/x", ""},
+                                                           {"C:/x", ""},
+                                                           {"a//b", "a/b"}};
+    for (const auto &[name, inside] : names) {
+        EXPECT_EQ(inside_folder(name), inside) << name;
     }
 }
 

@@ -2,6 +2,7 @@
 #include "core/core_call.h"
 #include "core/core_copies.h"
 #include "player.h"
+#include "saves/save_ram_path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -87,6 +88,7 @@ bool Player::load_core(const std::string &path) {
     call_core(core_api_.retro_init);
 
     core_loaded_ = true;
+    core_name_ = game_save_name(path);
     last_error_.clear();
     return true;
 }

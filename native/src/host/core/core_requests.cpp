@@ -36,6 +36,8 @@ void Player::forget_core_requests() {
     shutdown_requested_ = false;
     serialization_quirks_ = 0;
     core_file_.clear();
+    core_name_.clear();
+    content_.forget();
 }
 
 } // namespace tovarune

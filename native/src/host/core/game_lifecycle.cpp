@@ -21,50 +21,46 @@ bool Player::load_game(const std::string &path) {
     unload_game();
     shutdown_requested_ = false;
     rom_path_ = path;
-    const Location file = locate(engine_files_, path);
-    game_path_ = file.path;
-
+    game_path_.clear();
+    release_rom_data();
     retro_system_info system_info{};
     call_core(core_api_.retro_get_system_info, &system_info);
 
-    release_rom_data();
-    if (!system_info.need_fullpath || file.packed) {
-        const ReadResult read = file.packed ? engine_files_->read_packed(path, rom_data_)
-                                            : read_file(file.path, rom_data_);
-        if (read == ReadResult::not_found || read == ReadResult::open_failed) {
-            last_error_ = "Nao foi possivel abrir a ROM.";
-            return false;
-        }
-        if (read != ReadResult::ok || rom_data_.empty()) {
-            release_rom_data();
-            last_error_ = "A ROM esta vazia ou nao pode ser lida.";
-            return false;
-        }
-    }
-    if (system_info.need_fullpath && file.packed) {
-        // A core that opens the game itself gets a copy of it on disk.
-        game_path_ = unpack_game(unpacked_directory() + "/games",
-                                 path.substr(path.find_last_of('/') + 1), rom_data_);
-        release_rom_data();
-        if (game_path_.empty()) {
-            last_error_ = "Nao foi possivel abrir a ROM.";
-            return false;
-        }
+    // No content: only a core that said it can start without a game is
+    // given none, as a null game; no core ever sees an empty path.
+    const bool no_content = path.empty();
+    if (no_content && !content_.supports_no_game()) {
+        last_error_ = "Nao foi possivel abrir a ROM.";
+        return false;
     }
     retro_game_info game{};
-    game.path = game_path_.c_str();
-    if (!system_info.need_fullpath) {
-        game.data = rom_data_.data();
-        game.size = rom_data_.size();
+    if (!no_content) {
+        const Location file = locate(engine_files_, path);
+        game_path_ = file.path;
+        const ContentRequests::Override *override = content_.override_for(file_extension(path));
+        const bool need_fullpath =
+            override != nullptr ? override->need_fullpath : system_info.need_fullpath;
+        if (!read_game(file, need_fullpath)) {
+            return false;
+        }
+        game.path = game_path_.c_str();
+        if (!need_fullpath) {
+            game.data = rom_data_.data();
+            game.size = rom_data_.size();
+        }
+        content_.describe_game(game_path_, game.data, game.size,
+                               override != nullptr && override->persistent_data);
     }
 
     std::unique_lock<std::mutex> serial(core_lifecycle_mutex());
-    if (!call_core(core_api_.retro_load_game, &game)) {
+    if (!call_core(core_api_.retro_load_game, no_content ? nullptr : &game)) {
         serial.unlock();
         last_error_ =
             hardware_render_->context_failed() ? no_gl_context : "O core Snes9x recusou a ROM.";
         hardware_render_->forget();
+        content_.forget_game();
         release_rom_data();
+        game_copy_.release();
         return false;
     }
     call_core(core_api_.retro_get_system_av_info, &av_info_);
@@ -75,7 +71,9 @@ bool Player::load_game(const std::string &path) {
         serial.unlock();
         hardware_render_->forget();
         last_error_ = no_gl_context;
+        content_.forget_game();
         release_rom_data();
+        game_copy_.release();
         return false;
     }
     // Sound made while the game loaded is not part of the game.
@@ -107,10 +105,44 @@ void Player::unload_game() {
     }
     hardware_render_->end_game();
     game_loaded_ = false;
+    // Bytes the core was told stay until it is deinitialised do.
+    if (const retro_game_info_ext *game = content_.game();
+        game != nullptr && game->persistent_data) {
+        content_.keep_until_deinit(std::move(rom_data_));
+    }
+    content_.forget_game();
     release_rom_data();
+    game_copy_.release();
     audio_frames_.clear();
     drop_frame();
     rom_path_.clear();
+}
+
+bool Player::read_game(const Location &file, bool need_fullpath) {
+    if (!need_fullpath || file.packed) {
+        const ReadResult read = file.packed ? engine_files_->read_packed(rom_path_, rom_data_)
+                                            : read_file(file.path, rom_data_);
+        if (read == ReadResult::not_found || read == ReadResult::open_failed) {
+            last_error_ = "Nao foi possivel abrir a ROM.";
+            return false;
+        }
+        if (read != ReadResult::ok || rom_data_.empty()) {
+            release_rom_data();
+            last_error_ = "A ROM esta vazia ou nao pode ser lida.";
+            return false;
+        }
+    }
+    if (need_fullpath && file.packed) {
+        // A core that opens the game itself gets a copy of it on disk.
+        game_path_ = unpack_game(*engine_files_, unpacked_directory() + "/games", rom_path_,
+                                 rom_data_, game_copy_);
+        release_rom_data();
+        if (game_path_.empty()) {
+            last_error_ = "Nao foi possivel abrir a ROM.";
+            return false;
+        }
+    }
+    return true;
 }
 
 void Player::run_frame() {

@@ -24,7 +24,7 @@ constexpr Command commands[] = {
     {RETRO_ENVIRONMENT_GET_VARIABLE, get_variable},
     {RETRO_ENVIRONMENT_SET_VARIABLES, set_variables},
     {RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, get_variable_update},
-    {RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, accept},
+    {RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, set_support_no_game},
     {RETRO_ENVIRONMENT_GET_CORE_ASSETS_DIRECTORY, get_system_directory},
     {RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, get_save_directory},
     {RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, set_controller_info},
@@ -59,6 +59,8 @@ constexpr Command commands[] = {
     {RETRO_ENVIRONMENT_GET_SAVESTATE_CONTEXT, get_savestate_context},
     {RETRO_ENVIRONMENT_GET_USERNAME, get_username},
     {RETRO_ENVIRONMENT_GET_LIBRETRO_PATH, get_libretro_path},
+    {RETRO_ENVIRONMENT_SET_CONTENT_INFO_OVERRIDE, set_content_info_override},
+    {RETRO_ENVIRONMENT_GET_GAME_INFO_EXT, get_game_info_ext},
 };
 
 } // namespace

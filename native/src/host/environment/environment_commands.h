@@ -16,6 +16,12 @@ bool get_can_dupe(Player &player, void *data);
 bool get_language(Player &player, void *data);
 bool accept(Player &player, void *data);
 
+// The content a core takes: none, or its games by extension, and what it is
+// told of the game it was given.
+bool set_support_no_game(Player &player, void *data);
+bool set_content_info_override(Player &player, void *data);
+bool get_game_info_ext(Player &player, void *data);
+
 // Directories.
 bool get_system_directory(Player &player, void *data);
 bool get_save_directory(Player &player, void *data);

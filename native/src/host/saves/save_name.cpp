@@ -17,10 +17,13 @@ std::string Player::save_name() const {
 // The one place that names a game's saves. At most one other living game per
 // callback slot holds a file, so one of the names tried is free.
 void Player::claim_save_file() {
-    const std::string name = save_name_.empty() ? game_save_name(rom_path_) : save_name_;
+    // A game started without content saves under the core's name.
+    const std::string name = !save_name_.empty() ? save_name_
+                             : rom_path_.empty() ? core_name_
+                                                 : game_save_name(rom_path_);
     save_name_in_use_ = name;
     battery_save_.release();
-    if (save_path_->empty() || (save_name_.empty() && rom_path_.empty())) {
+    if (save_path_->empty() || name.empty()) {
         return;
     }
     for (std::size_t number = 1; number <= callback_slot_count + 1; ++number) {
