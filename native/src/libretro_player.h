@@ -83,9 +83,14 @@ public:
     int64_t get_port_device(int32_t p_port) const;
     godot::Array get_input_descriptors() const;
 
+    // What a menu of the core's options shows (libretro_player_options.cpp).
+    godot::Dictionary get_core_option_info(const godot::String &p_key) const;
+    godot::Array get_core_option_categories() const;
+
 protected:
     static void _bind_methods();
     static void bind_input_methods();
+    static void bind_option_methods();
 
 private:
     // Turns each accepted frame into the contents of the texture. A frame is

@@ -188,6 +188,15 @@ public:
     // Hold lock() while using the store where other threads may call.
     OptionsStore &options() { return options_; }
     const OptionsStore &options() const { return options_; }
+    // A script's choice of value: the core, when it asked to be told, then
+    // updates which of its options are shown.
+    bool set_core_option(const std::string &key, const std::string &value);
+    // The core's function that updates its options' display; null removes it.
+    void set_options_display_callback(retro_core_options_update_display_callback_t callback) {
+        options_display_callback_ = callback;
+    }
+    // The core declared options or changed their display: the events hear it.
+    void tell_options_changed();
 
     // Marks the calling thread as inside this player's core, for calls into
     // the core made outside the player's own methods.
@@ -302,6 +311,7 @@ private:
     std::vector<std::unique_ptr<std::string>> retired_paths_;
     ByteBuffer rom_data_;
     OptionsStore options_;
+    retro_core_options_update_display_callback_t options_display_callback_ = nullptr;
     std::string last_error_;
     // A save file that was there at load but could not be read: it is kept
     // rather than overwritten with whatever the save RAM holds at unload.

@@ -78,6 +78,8 @@ TEST(Registration, RegistersTheNodeWithItsMethods) {
         {"get_port_device(port) const", BOUND(get_port_device)}, {"get_input_descriptors() const", BOUND(get_input_descriptors)},
         {"get_rotation() const", BOUND(get_rotation)}, {"read_address(address,length) const", BOUND(read_address)},
         {"write_address(address,data)", BOUND(write_address)},
+        {"get_core_option_info(key) const", BOUND(get_core_option_info)},
+        {"get_core_option_categories() const", BOUND(get_core_option_categories)},
     };
     // clang-format on
     ASSERT_EQ(player.methods.size(), std::size(expected));
@@ -489,6 +491,42 @@ TEST_F(Node, ReachesTheFilesOfAnExportedGame) {
               String("Nao foi possivel carregar o core Libretro: res://none_libretro.so"));
     EXPECT_FALSE(ti::file_exists("res:")); // nothing written beside the game either
     std::filesystem::remove_all("res:");   // so that a fault leaves nothing for the next run
+}
+
+// A settings menu is built from what these tell, and rebuilt on the signal.
+TEST_F(Node, CoreOptionsTellAMenuWhatToShow) {
+    // clang-format off
+    retro_core_option_v2_category categories[] = {{"video", "V\xC3\xAD" "deo", "Imagem"}, {}};
+    retro_core_option_v2_definition definitions[] = {
+        {"scale", "Escala", "Tamanho", "Quanto", nullptr, "video", {{"1x", nullptr}, {"2x", "Dobro"}, {}}, "2x"}, {}};
+    // clang-format on
+    retro_core_options_v2 options{categories, definitions};
+    stand_in::reset();
+    ASSERT_TRUE(ti::as_core(
+        "retro_init", [&] { core->environment(RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2, &options); },
+        [&] { return node->load_core(text(core.path())); }));
+    ASSERT_EQ(stand_in::emitted().size(), 1u);
+    EXPECT_EQ(stand_in::emitted()[0].name, "core_options_changed");
+    const godot::Dictionary info = node->get_core_option_info("scale");
+    const std::pair<const char *, godot::Variant> expected[] = {
+        {"label", String("Escala")},
+        {"description", String("Quanto")},
+        {"label_in_category", String("Tamanho")},
+        {"category", String("video")},
+        {"visible", true},
+        {"default", String("2x")},
+        {"value", String("2x")},
+    };
+    for (const auto &[key, value] : expected) {
+        EXPECT_EQ(info[key], value) << key;
+    }
+    const godot::PackedStringArray values = info["values"], labels = info["value_labels"];
+    ASSERT_EQ(values.size() * 10 + labels.size(), 22);
+    EXPECT_EQ(values[0] + labels[0] + values[1] + labels[1], String("1x1x2xDobro"));
+    EXPECT_TRUE(node->get_core_option_info("Scale").is_empty());
+    const godot::Dictionary category = node->get_core_option_categories()[0];
+    EXPECT_EQ(String(category["key"]) + String(category["label"]) + String(category["description"]),
+              String(U"videoV\u00EDdeoImagem"));
 }
 
 } // namespace

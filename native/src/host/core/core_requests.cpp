@@ -36,6 +36,7 @@ void Player::forget_core_requests() {
     shutdown_requested_ = false;
     serialization_quirks_ = 0;
     core_file_.clear();
+    options_display_callback_ = nullptr;
 }
 
 } // namespace tovarune

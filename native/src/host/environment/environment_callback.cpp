@@ -59,6 +59,14 @@ constexpr Command commands[] = {
     {RETRO_ENVIRONMENT_GET_SAVESTATE_CONTEXT, get_savestate_context},
     {RETRO_ENVIRONMENT_GET_USERNAME, get_username},
     {RETRO_ENVIRONMENT_GET_LIBRETRO_PATH, get_libretro_path},
+    {RETRO_ENVIRONMENT_GET_CORE_OPTIONS_VERSION, get_core_options_version},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS, set_core_options},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_INTL, set_core_options_intl},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2, set_core_options_v2},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2_INTL, set_core_options_v2_intl},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_DISPLAY, set_core_options_display},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_UPDATE_DISPLAY_CALLBACK,
+     set_core_options_update_display_callback},
 };
 
 } // namespace
