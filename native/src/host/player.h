@@ -2,6 +2,7 @@
 
 #include "content/byte_buffer.h"
 #include "content/engine_files.h"
+#include "content/vfs_files.h"
 #include "core/callback_slots.h"
 #include "core/core_api.h"
 #include "core/core_info.h"
@@ -53,7 +54,10 @@ public:
     void set_frame_sink(FrameSink *sink) { frame_sink_ = sink; }
     // How the engine's resource paths are found; null takes every path as the
     // system's own. Not owned.
-    void set_engine_files(const EngineFiles *files) { engine_files_ = files; }
+    void set_engine_files(const EngineFiles *files) {
+        engine_files_ = files;
+        vfs_.set_engine_files(files);
+    }
     // Where the core's log lines and the player's other news go; null sends
     // them nowhere. Not owned; set before any core is loaded.
     void set_events(PlayerEvents *events) { events_ = events; }
@@ -191,6 +195,8 @@ public:
     // A script's choice of value: the core, when it asked to be told, then
     // updates which of its options are shown.
     bool set_core_option(const std::string &key, const std::string &value);
+    // The files the core opens through the VFS interface; from any thread.
+    VfsFiles &vfs() { return vfs_; }
     // The core's function that updates its options' display; null removes it.
     void set_options_display_callback(retro_core_options_update_display_callback_t callback) {
         options_display_callback_ = callback;
@@ -312,6 +318,7 @@ private:
     ByteBuffer rom_data_;
     OptionsStore options_;
     retro_core_options_update_display_callback_t options_display_callback_ = nullptr;
+    VfsFiles vfs_;
     std::string last_error_;
     // A save file that was there at load but could not be read: it is kept
     // rather than overwritten with whatever the save RAM holds at unload.

@@ -529,4 +529,38 @@ TEST_F(Node, CoreOptionsTellAMenuWhatToShow) {
               String(U"videoV\u00EDdeoImagem"));
 }
 
+// A core that opens its files through the frontend reads the pack itself.
+TEST_F(Node, ACoreReadsFilesOfThePackThroughTheVfs) {
+    stand_in::pack_directory() = dir.path("pack");
+    std::filesystem::create_directories(ti::path_of(dir.path("pack/cd/extra")));
+    ti::write_bytes(dir.path("pack/cd/track.bin"), {5, 6, 7});
+    ti::write_bytes(dir.path("pack/cd/extra/a.txt"), {1});
+    retro_vfs_interface_info info{3, nullptr};
+    ASSERT_TRUE(ti::as_core(
+        "retro_init", [&] { core->environment(RETRO_ENVIRONMENT_GET_VFS_INTERFACE, &info); },
+        [&] { return node->load_core(text(core.path())); }));
+    const retro_vfs_interface &vfs = *info.iface;
+    EXPECT_EQ(vfs.open("res://cd/track.bin", RETRO_VFS_FILE_ACCESS_READ_WRITE, 0), nullptr);
+    retro_vfs_file_handle *track = vfs.open("res://cd/track.bin", RETRO_VFS_FILE_ACCESS_READ, 0);
+    ASSERT_NE(track, nullptr);
+    std::uint8_t bytes[4] = {};
+    EXPECT_EQ(vfs.seek(track, 1, RETRO_VFS_SEEK_POSITION_START), 1);
+    EXPECT_EQ(vfs.read(track, bytes, sizeof bytes), 2);
+    EXPECT_EQ(bytes[0] * 10 + bytes[1], 67);
+    EXPECT_EQ(vfs.write(track, bytes, 1) + vfs.seek(track, -10, RETRO_VFS_SEEK_POSITION_CURRENT),
+              -2);
+    EXPECT_EQ(vfs.close(track), 0);
+    std::int32_t size = 0;
+    EXPECT_EQ(vfs.stat("res://cd/track.bin", &size) * 10 + size, RETRO_VFS_STAT_IS_VALID * 10 + 3);
+    EXPECT_EQ(vfs.stat("res://cd", nullptr), RETRO_VFS_STAT_IS_VALID | RETRO_VFS_STAT_IS_DIRECTORY);
+    EXPECT_EQ(vfs.mkdir("res://cd/new") + vfs.remove("res://cd/track.bin"), -2);
+    retro_vfs_dir_handle *listing = vfs.opendir("res://cd", false);
+    ASSERT_TRUE(listing != nullptr && vfs.readdir(listing));
+    EXPECT_STREQ(vfs.dirent_get_name(listing), "extra");
+    EXPECT_TRUE(vfs.dirent_is_dir(listing) && vfs.readdir(listing));
+    EXPECT_STREQ(vfs.dirent_get_name(listing), "track.bin");
+    EXPECT_TRUE(!vfs.dirent_is_dir(listing) && !vfs.readdir(listing));
+    EXPECT_EQ(vfs.closedir(listing), 0);
+}
+
 } // namespace

@@ -37,6 +37,7 @@ void Player::forget_core_requests() {
     serialization_quirks_ = 0;
     core_file_.clear();
     options_display_callback_ = nullptr;
+    vfs_.close_all();
 }
 
 } // namespace tovarune

@@ -59,6 +59,7 @@ constexpr Command commands[] = {
     {RETRO_ENVIRONMENT_GET_SAVESTATE_CONTEXT, get_savestate_context},
     {RETRO_ENVIRONMENT_GET_USERNAME, get_username},
     {RETRO_ENVIRONMENT_GET_LIBRETRO_PATH, get_libretro_path},
+    {RETRO_ENVIRONMENT_GET_VFS_INTERFACE & ~RETRO_ENVIRONMENT_EXPERIMENTAL, get_vfs_interface},
     {RETRO_ENVIRONMENT_GET_CORE_OPTIONS_VERSION, get_core_options_version},
     {RETRO_ENVIRONMENT_SET_CORE_OPTIONS, set_core_options},
     {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_INTL, set_core_options_intl},

@@ -41,6 +41,9 @@ bool set_core_options_v2_intl(Player &player, void *data);
 bool set_core_options_display(Player &player, void *data);
 bool set_core_options_update_display_callback(Player &player, void *data);
 
+// Files through the frontend: the VFS interface.
+bool get_vfs_interface(Player &player, void *data);
+
 // Hardware rendering.
 bool set_hw_render(Player &player, void *data);
 bool get_preferred_hw_render(Player &player, void *data);
