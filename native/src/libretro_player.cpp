@@ -381,6 +381,7 @@ void LibretroPlayer::_bind_methods() {
     ClassDB::bind_method(D_METHOD("write_address", "address", "data"),
                          &LibretroPlayer::write_address);
     bind_option_methods();
+    bind_disc_methods();
 }
 
 } // namespace tovarune

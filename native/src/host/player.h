@@ -24,6 +24,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -197,6 +198,18 @@ public:
     bool set_core_option(const std::string &key, const std::string &value);
     // The files the core opens through the VFS interface; from any thread.
     VfsFiles &vfs() { return vfs_; }
+    // The disc tray of a core that has one (disk_control.cpp). While a game
+    // runs; otherwise false, 0 or empty. An index is one of the core's discs.
+    void set_disk_control(const retro_disk_control_ext_callback &callbacks);
+    std::int64_t disk_count() const;
+    std::int64_t disk_index() const;
+    bool set_disk_index(std::int64_t index);
+    bool disk_ejected() const;
+    bool set_disk_ejected(bool ejected);
+    // The core's name for a disc (extended interface only).
+    std::string disk_label(std::int64_t index) const;
+    // Adds a disc to the core's list: a file on disk or in the user data.
+    bool add_disk(const std::string &path);
     // The core's function that updates its options' display; null removes it.
     void set_options_display_callback(retro_core_options_update_display_callback_t callback) {
         options_display_callback_ = callback;
@@ -288,6 +301,7 @@ private:
     // Whatever a core asked of the frontend goes with it.
     void forget_core_requests();
     bool prepare_hardware_render();
+    bool disk_control_ready() const;
 
     mutable std::recursive_mutex mutex_;
     LibraryHandle core_module_ = nullptr;
@@ -319,6 +333,9 @@ private:
     OptionsStore options_;
     retro_core_options_update_display_callback_t options_display_callback_ = nullptr;
     VfsFiles vfs_;
+    retro_disk_control_ext_callback disk_control_{};
+    // The paths of discs added, kept while the core may hold them.
+    std::list<std::string> disk_paths_;
     std::string last_error_;
     // A save file that was there at load but could not be read: it is kept
     // rather than overwritten with whatever the save RAM holds at unload.

@@ -80,6 +80,10 @@ TEST(Registration, RegistersTheNodeWithItsMethods) {
         {"write_address(address,data)", BOUND(write_address)},
         {"get_core_option_info(key) const", BOUND(get_core_option_info)},
         {"get_core_option_categories() const", BOUND(get_core_option_categories)},
+        {"get_disk_count() const", BOUND(get_disk_count)}, {"get_disk_index() const", BOUND(get_disk_index)},
+        {"set_disk_index(index)", BOUND(set_disk_index)}, {"is_disk_ejected() const", BOUND(is_disk_ejected)},
+        {"set_disk_ejected(ejected)", BOUND(set_disk_ejected)}, {"get_disk_label(index) const", BOUND(get_disk_label)},
+        {"add_disk(path)", BOUND(add_disk)},
     };
     // clang-format on
     ASSERT_EQ(player.methods.size(), std::size(expected));
@@ -561,6 +565,39 @@ TEST_F(Node, ACoreReadsFilesOfThePackThroughTheVfs) {
     EXPECT_STREQ(vfs.dirent_get_name(listing), "track.bin");
     EXPECT_TRUE(!vfs.dirent_is_dir(listing) && !vfs.readdir(listing));
     EXPECT_EQ(vfs.closedir(listing), 0);
+}
+
+// Two discs; the second is in the tray.
+bool disc_ejected = false;
+unsigned disc = 0;
+std::string disc_added;
+
+TEST_F(Node, TheDiscTrayIsWorkedFromAScript) {
+    static const retro_disk_control_ext_callback tray{
+        [](bool ejected) { return (disc_ejected = ejected), true; },
+        [] { return disc_ejected; },
+        [] { return disc; },
+        [](unsigned index) { return (disc = index), true; },
+        [] { return 2u; },
+        [](unsigned, const retro_game_info *info) { return (disc_added = info->path), true; },
+        [] { return true; },
+        nullptr,
+        nullptr,
+        [](unsigned index, char *label, size_t length) {
+            return std::snprintf(label, length, "Disco %u", index) > 0;
+        }};
+    ASSERT_TRUE(ti::as_core(
+        "retro_init",
+        [&] { core->environment(RETRO_ENVIRONMENT_SET_DISK_CONTROL_EXT_INTERFACE, (void *)&tray); },
+        [&] { return node->load_core(text(core.path())); }));
+    EXPECT_FALSE(node->set_disk_index(1) || node->get_disk_count() != 0);
+    ASSERT_TRUE(node->load_game(text(rom)));
+    EXPECT_TRUE(node->set_disk_index(1) && !node->is_disk_ejected());
+    EXPECT_EQ(node->get_disk_index() * 10 + node->get_disk_count(), 12);
+    EXPECT_TRUE(node->set_disk_ejected(true) && node->is_disk_ejected());
+    EXPECT_EQ(node->get_disk_label(1), String("Disco 1"));
+    EXPECT_TRUE(node->add_disk(text(dir.path("disco \xC3\xB1.bin"))));
+    EXPECT_EQ(disc_added, dir.path("disco \xC3\xB1.bin"));
 }
 
 } // namespace
