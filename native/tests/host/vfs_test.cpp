@@ -27,7 +27,8 @@ TEST(Vfs, ACoreReadsWritesAndListsFilesThroughItsPlayer) {
         },
         [&] { return player.load_core(core.path()); }));
     const retro_vfs_interface &vfs = *asked[1].iface;
-    const std::string name = dir.path("j\xC3\xA1/save.bin"), folder = dir.path("j\xC3\xA1");
+    const std::string name = dir.path("j\xC3\xA1/save.bin"), folder = dir.path("j\xC3\xA1"),
+                      missing = dir.path("none");
     EXPECT_EQ(vfs.mkdir(folder.c_str()), 0);
     EXPECT_EQ(vfs.mkdir(folder.c_str()), -2);
     EXPECT_EQ(vfs.mkdir(dir.path("none/deeper").c_str()), -1);
@@ -37,7 +38,7 @@ TEST(Vfs, ACoreReadsWritesAndListsFilesThroughItsPlayer) {
     for (const auto &[path, mode] : {std::pair{name.c_str(), 0u},
                                      {nullptr, read},
                                      {folder.c_str(), read},
-                                     {dir.path("none").c_str(), read}}) {
+                                     {missing.c_str(), read}}) {
         EXPECT_EQ(vfs.open(path, mode, 0), nullptr) << mode;
     }
 
@@ -71,7 +72,7 @@ TEST(Vfs, ACoreReadsWritesAndListsFilesThroughItsPlayer) {
     EXPECT_EQ(size, 5);
     EXPECT_EQ(vfs.stat(folder.c_str(), nullptr),
               RETRO_VFS_STAT_IS_VALID | RETRO_VFS_STAT_IS_DIRECTORY);
-    EXPECT_EQ(vfs.stat(dir.path("none").c_str(), &size) + vfs.stat(nullptr, &size), 0);
+    EXPECT_EQ(vfs.stat(missing.c_str(), &size) + vfs.stat(nullptr, &size), 0);
 
     write_bytes(dir.path("j\xC3\xA1/.hidden"), {1});
     std::filesystem::create_directory(path_of(dir.path("j\xC3\xA1/sub")));
