@@ -21,7 +21,7 @@ set(GODOTCPP_BUILD_PROFILE "${CMAKE_CURRENT_LIST_DIR}/godot_cpp_profile.json" CA
 set(GODOTCPP_SYSTEM_HEADERS ON)
 add_subdirectory("${TOVARUNE_GODOT_CPP}" "${CMAKE_BINARY_DIR}/godot-cpp" EXCLUDE_FROM_ALL)
 
-add_library(tovarune_extension SHARED src/register_types.cpp src/libretro_player.cpp src/libretro_player_input.cpp src/godot_files.cpp src/engine_text.cpp src/player_signals.cpp ${host_sources})
+add_library(tovarune_extension SHARED src/register_types.cpp src/libretro_player.cpp src/libretro_player_input.cpp src/libretro_player_options.cpp src/libretro_player_discs.cpp src/godot_files.cpp src/engine_text.cpp src/player_signals.cpp ${host_sources})
 target_include_directories(tovarune_extension PRIVATE src src/host ${LIBRETRO_INCLUDE_DIR})
 target_link_libraries(tovarune_extension PRIVATE godot::cpp ${CMAKE_DL_LIBS})
 if(WIN32)

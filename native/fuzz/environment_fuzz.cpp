@@ -6,6 +6,7 @@
 #include "fuzz_support.h"
 #include "player.h"
 
+#include <algorithm>
 #include <array>
 
 using namespace tovarune;
@@ -64,6 +65,47 @@ struct InputLists {
     std::vector<retro_controller_info> ports;
 };
 
+// The option declarations of the later generations, from the same texts; the
+// declaration's last entry ends each list.
+struct OptionLists {
+    OptionLists(const Declaration &declaration, std::uint8_t fill) {
+        for (const retro_variable &e : declaration.entries) {
+            const char *sometimes = fill % 2 != 0 ? e.value : nullptr;
+            v1.push_back({e.key, e.value, sometimes, {{e.value, sometimes}, {}}, sometimes});
+            v2.push_back({e.key,
+                          e.value,
+                          sometimes,
+                          e.value,
+                          nullptr,
+                          fill % 3 != 0 ? e.key : nullptr,
+                          {{e.value, sometimes}, {e.key, nullptr}, {}},
+                          e.key});
+            categories.push_back({e.key, sometimes, e.value});
+        }
+        intl = {v1.data(), fill % 2 != 0 ? v1.data() + (v1.size() > 1) : nullptr};
+        options = {fill % 5 != 0 ? categories.data() : nullptr, v2.data()};
+        options_intl = {&options, fill % 2 != 0 ? &options : nullptr};
+    }
+    std::vector<retro_core_option_definition> v1;
+    std::vector<retro_core_option_v2_definition> v2;
+    std::vector<retro_core_option_v2_category> categories;
+    retro_core_options_intl intl;
+    retro_core_options_v2 options;
+    retro_core_options_v2_intl options_intl;
+};
+
+// Every current value is one of its key's values, and each has a label.
+bool options_hold(const OptionsStore &store) {
+    for (const std::string &key : store.sorted_keys()) {
+        const std::vector<std::string> &values = *store.choices(key);
+        if (std::find(values.begin(), values.end(), *store.value(key)) == values.end() ||
+            store.details(key)->value_labels.size() != values.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -73,12 +115,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     while (in.size != 0) {
         const unsigned command = in.byte() | (in.byte() & 1u) << 16; // with the experimental bit
         const std::uint8_t fill = in.byte();
-        alignas(std::max_align_t) std::array<std::uint8_t, 64> buffer;
+        alignas(std::max_align_t) std::array<std::uint8_t, 128> buffer;
         buffer.fill(fill);
-        const std::array<std::uint8_t, 64> before = buffer;
+        const std::array<std::uint8_t, 128> before = buffer;
         const std::string key = in.text();
         retro_variable variable{key.c_str(), nullptr};
         InputLists lists(declaration, fill);
+        OptionLists options(declaration, fill);
+        const retro_core_option_display display{key.c_str(), fill % 2 != 0};
         const retro_message message{key.c_str(), fill};
         const retro_message_ext message_ext{key.c_str(),
                                             fill,
@@ -116,12 +160,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         case RETRO_ENVIRONMENT_SET_CONTENT_INFO_OVERRIDE:
             argument = (void *)overrides;
             break;
+        case RETRO_ENVIRONMENT_SET_CORE_OPTIONS:
+            argument = options.v1.data();
+            break;
+        case RETRO_ENVIRONMENT_SET_CORE_OPTIONS_INTL:
+            argument = &options.intl;
+            break;
+        case RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2:
+            argument = &options.options;
+            break;
+        case RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2_INTL:
+            argument = &options.options_intl;
+            break;
+        case RETRO_ENVIRONMENT_SET_CORE_OPTIONS_DISPLAY:
+            argument = (void *)&display;
+            break;
         }
         // A refusal leaves the caller's storage alone.
         const bool answered =
             environment_callback(player, command, fill % 4 == 0 ? nullptr : argument);
         require((answered || buffer == before) &&
-                player.pixel_format() <= RETRO_PIXEL_FORMAT_RGB565 && player.rotation() < 4);
+                player.pixel_format() <= RETRO_PIXEL_FORMAT_RGB565 && player.rotation() < 4 &&
+                options_hold(player.options()));
         if (command % 0x10000 != set_memory_maps) {
             continue;
         }

@@ -157,8 +157,7 @@ String LibretroPlayer::get_core_option_value(const String &p_key) const {
 }
 
 bool LibretroPlayer::set_core_option(const String &p_key, const String &p_value) {
-    const Player::Lock held = player_.lock();
-    return player_.options().set(to_utf8(p_key), to_utf8(p_value));
+    return with_frame_shown(player_.set_core_option(to_utf8(p_key), to_utf8(p_value)));
 }
 
 double LibretroPlayer::get_aspect_ratio() const { return player_.aspect_ratio(); }
@@ -381,6 +380,8 @@ void LibretroPlayer::_bind_methods() {
                          &LibretroPlayer::read_address);
     ClassDB::bind_method(D_METHOD("write_address", "address", "data"),
                          &LibretroPlayer::write_address);
+    bind_option_methods();
+    bind_disc_methods();
 }
 
 } // namespace tovarune

@@ -83,9 +83,24 @@ public:
     int64_t get_port_device(int32_t p_port) const;
     godot::Array get_input_descriptors() const;
 
+    // What a menu of the core's options shows (libretro_player_options.cpp).
+    godot::Dictionary get_core_option_info(const godot::String &p_key) const;
+    godot::Array get_core_option_categories() const;
+
+    // The disc tray (libretro_player_discs.cpp).
+    int64_t get_disk_count() const;
+    int64_t get_disk_index() const;
+    bool set_disk_index(int64_t p_index);
+    bool is_disk_ejected() const;
+    bool set_disk_ejected(bool p_ejected);
+    godot::String get_disk_label(int64_t p_index) const;
+    bool add_disk(const godot::String &p_path);
+
 protected:
     static void _bind_methods();
     static void bind_input_methods();
+    static void bind_option_methods();
+    static void bind_disc_methods();
 
 private:
     // Turns each accepted frame into the contents of the texture. A frame is

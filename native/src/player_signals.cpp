@@ -91,6 +91,17 @@ void PlayerSignals::rumble_changed(unsigned port, unsigned effect, double streng
     });
 }
 
+void PlayerSignals::core_options_changed() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (options_pending_) {
+            return;
+        }
+        options_pending_ = true;
+    }
+    add([](godot::Object &node) { node.emit_signal("core_options_changed"); });
+}
+
 void PlayerSignals::add(Signal signal) {
     const std::lock_guard<std::mutex> lock(mutex_);
     pending_.push_back(std::move(signal));
@@ -104,6 +115,7 @@ std::vector<PlayerSignals::Signal> PlayerSignals::take() {
     pending_log_lines_ = 0;
     pending_news_ = 0;
     av_info_pending_ = false;
+    options_pending_ = false;
     return std::exchange(pending_, {});
 }
 

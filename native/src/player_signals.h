@@ -27,6 +27,7 @@ public:
     void shutdown_requested() override;
     void av_info_changed() override;
     void rumble_changed(unsigned port, unsigned effect, double strength) override;
+    void core_options_changed() override;
 
     // On the main thread outside any core call: what waits, in order, to go
     // out; nothing elsewhere.
@@ -42,6 +43,8 @@ private:
     std::size_t pending_news_ = 0;
     // One change of timing waiting is enough: its handlers read the new values.
     bool av_info_pending_ = false;
+    // Likewise for the options: their handlers read them afresh.
+    bool options_pending_ = false;
     // Main thread only: the warnings and errors the engine's output has shown.
     std::unordered_set<std::string> printed_;
 };

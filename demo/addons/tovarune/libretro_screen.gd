@@ -358,6 +358,18 @@ func load_state(path := "") -> bool:
 	return player.load_state(_state_path(path))
 
 
+## Changes to the game's next disc, after the last back to the first (the discs a core of several
+## discs knows, for example from an [code].m3u[/code] playlist; see
+## [method LibretroPlayer.set_disk_index]). Returns [code]false[/code] when the game has no other
+## disc or the core refused.
+func next_disk() -> bool:
+	_finish_frames()
+	var count := player.get_disk_count()
+	if count < 2:
+		return false
+	return player.set_disk_index((player.get_disk_index() + 1) % count)
+
+
 ## Returns where the picture goes inside the screen: as large as fits, centred, at the picture's
 ## proportions, turned as the core asks ([method LibretroPlayer.get_rotation]: a quarter turn
 ## swaps its width and height). Empty before the first frame.

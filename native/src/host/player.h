@@ -5,6 +5,7 @@
 #include "content/engine_files.h"
 #include "content/resource_paths.h"
 #include "content/unpacked_files.h"
+#include "content/vfs_files.h"
 #include "core/callback_slots.h"
 #include "core/core_api.h"
 #include "core/core_info.h"
@@ -26,6 +27,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,7 +58,10 @@ public:
     void set_frame_sink(FrameSink *sink) { frame_sink_ = sink; }
     // How the engine's resource paths are found; null takes every path as the
     // system's own. Not owned.
-    void set_engine_files(const EngineFiles *files) { engine_files_ = files; }
+    void set_engine_files(const EngineFiles *files) {
+        engine_files_ = files;
+        vfs_.set_engine_files(files);
+    }
     // Where the core's log lines and the player's other news go; null sends
     // them nowhere. Not owned; set before any core is loaded.
     void set_events(PlayerEvents *events) { events_ = events; }
@@ -191,6 +196,29 @@ public:
     // Hold lock() while using the store where other threads may call.
     OptionsStore &options() { return options_; }
     const OptionsStore &options() const { return options_; }
+    // A script's choice of value: the core, when it asked to be told, then
+    // updates which of its options are shown.
+    bool set_core_option(const std::string &key, const std::string &value);
+    // The files the core opens through the VFS interface; from any thread.
+    VfsFiles &vfs() { return vfs_; }
+    // The disc tray of a core that has one (disk_control.cpp). While a game
+    // runs; otherwise false, 0 or empty. An index is one of the core's discs.
+    void set_disk_control(const retro_disk_control_ext_callback &callbacks);
+    std::int64_t disk_count() const;
+    std::int64_t disk_index() const;
+    bool set_disk_index(std::int64_t index);
+    bool disk_ejected() const;
+    bool set_disk_ejected(bool ejected);
+    // The core's name for a disc (extended interface only).
+    std::string disk_label(std::int64_t index) const;
+    // Adds a disc to the core's list: a file on disk or in the user data.
+    bool add_disk(const std::string &path);
+    // The core's function that updates its options' display; null removes it.
+    void set_options_display_callback(retro_core_options_update_display_callback_t callback) {
+        options_display_callback_ = callback;
+    }
+    // The core declared options or changed their display: the events hear it.
+    void tell_options_changed();
 
     // Marks the calling thread as inside this player's core, for calls into
     // the core made outside the player's own methods.
@@ -280,6 +308,7 @@ private:
     // The game's bytes where the core reads them: `need_fullpath` says
     // whether it opens the file itself. False with last_error_ set.
     bool read_game(const Location &file, bool need_fullpath);
+    bool disk_control_ready() const;
 
     mutable std::recursive_mutex mutex_;
     LibraryHandle core_module_ = nullptr;
@@ -311,6 +340,11 @@ private:
     std::vector<std::unique_ptr<std::string>> retired_paths_;
     ByteBuffer rom_data_;
     OptionsStore options_;
+    retro_core_options_update_display_callback_t options_display_callback_ = nullptr;
+    VfsFiles vfs_;
+    retro_disk_control_ext_callback disk_control_{};
+    // The paths of discs added, kept while the core may hold them.
+    std::list<std::string> disk_paths_;
     std::string last_error_;
     // A save file that was there at load but could not be read: it is kept
     // rather than overwritten with whatever the save RAM holds at unload.

@@ -2,7 +2,8 @@ extends SceneTree
 # Checks that LibretroScreen follows what a core asks while it runs, in a real engine, on the
 # screen check core (native/tests/fake_core/screen_core.cpp): a picture turned a quarter, new rates
 # at frame 3, rumble at frames 4 and 5, a message at frame 6 and a shutdown at frame 8; and that a
-# refused game brings the core's own reason after the player's message.
+# refused game brings the core's own reason after the player's message; the option it declares
+# reaches a menu and its two discs take turns.
 #   godot --headless --path <project> --script res://frontend_screen_check.gd -- --core=<screen_core.so>
 
 var failures := 0
@@ -42,6 +43,13 @@ func _initialize() -> void:
 
 	screen.rom_path = "user://screen_check/good.bin"
 	check("loads", screen.load_game())
+	var option := screen.player.get_core_option_info("screen_scale")
+	check("an option for a menu", option.label == "Escala" and option.value == "2x"
+		and option.value_labels == PackedStringArray(["1x", "Dobro"]) and option.category == "video"
+		and screen.player.get_core_option_categories()[0].label == "Video", option)
+	var discs := [screen.next_disk(), screen.player.get_disk_index(), screen.next_disk(),
+		screen.player.get_disk_index(), screen.player.is_disk_ejected()]
+	check("next disc, then the first", discs == [true, 1, true, 0, false], discs)
 	screen.set_anchors_preset(Control.PRESET_TOP_LEFT)
 	screen.size = Vector2(500, 500)
 	var ran := [screen.advance(1.0 / 60.0)]

@@ -6,6 +6,7 @@
 //   load: picture turned a quarter, 4x2 at 2:1, 60 fps, 32000 Hz
 //   frame 3: 50 fps and 48000 Hz; frame 4: port 0 strong motor full;
 //   frame 5: still; frame 6: a message; frame 8: shut down
+// It declares one option in one category, and has a tray of two discs.
 #include <libretro.h>
 
 #include <cstdint>
@@ -20,6 +21,20 @@ retro_rumble_interface rumble;
 unsigned frame;
 double fps, rate;
 
+bool ejected;
+unsigned disc;
+const retro_disk_control_ext_callback tray{
+    [](bool eject) { return (ejected = eject), true; },
+    [] { return ejected; },
+    [] { return disc; },
+    [](unsigned index) { return ejected && index < 2 && ((disc = index), true); },
+    [] { return 2u; },
+    [](unsigned, const retro_game_info *) { return false; },
+    [] { return false; },
+    nullptr,
+    nullptr,
+    nullptr};
+
 } // namespace
 
 extern "C" {
@@ -28,6 +43,20 @@ RETRO_API void retro_set_environment(retro_environment_t cb) {
     environment = cb;
     retro_log_callback logging{};
     log = cb(RETRO_ENVIRONMENT_GET_LOG_INTERFACE, &logging) ? logging.log : nullptr;
+    static retro_core_option_v2_category categories[] = {{"video", "Video", "Imagem"}, {}};
+    static retro_core_option_v2_definition options[] = {{"screen_scale",
+                                                         "Escala",
+                                                         nullptr,
+                                                         "Tamanho",
+                                                         nullptr,
+                                                         "video",
+                                                         {{"1x", nullptr}, {"2x", "Dobro"}, {}},
+                                                         "2x"},
+                                                        {}};
+    retro_core_options_v2 declared{categories, options};
+    cb(RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2, &declared);
+    cb(RETRO_ENVIRONMENT_SET_DISK_CONTROL_EXT_INTERFACE,
+       const_cast<retro_disk_control_ext_callback *>(&tray));
 }
 RETRO_API void retro_set_video_refresh(retro_video_refresh_t cb) { video = cb; }
 RETRO_API void retro_set_audio_sample(retro_audio_sample_t) {}

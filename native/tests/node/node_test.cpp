@@ -78,6 +78,12 @@ TEST(Registration, RegistersTheNodeWithItsMethods) {
         {"get_port_device(port) const", BOUND(get_port_device)}, {"get_input_descriptors() const", BOUND(get_input_descriptors)},
         {"get_rotation() const", BOUND(get_rotation)}, {"read_address(address,length) const", BOUND(read_address)},
         {"write_address(address,data)", BOUND(write_address)},
+        {"get_core_option_info(key) const", BOUND(get_core_option_info)},
+        {"get_core_option_categories() const", BOUND(get_core_option_categories)},
+        {"get_disk_count() const", BOUND(get_disk_count)}, {"get_disk_index() const", BOUND(get_disk_index)},
+        {"set_disk_index(index)", BOUND(set_disk_index)}, {"is_disk_ejected() const", BOUND(is_disk_ejected)},
+        {"set_disk_ejected(ejected)", BOUND(set_disk_ejected)}, {"get_disk_label(index) const", BOUND(get_disk_label)},
+        {"add_disk(path)", BOUND(add_disk)},
     };
     // clang-format on
     ASSERT_EQ(player.methods.size(), std::size(expected));
@@ -489,6 +495,109 @@ TEST_F(Node, ReachesTheFilesOfAnExportedGame) {
               String("Nao foi possivel carregar o core Libretro: res://none_libretro.so"));
     EXPECT_FALSE(ti::file_exists("res:")); // nothing written beside the game either
     std::filesystem::remove_all("res:");   // so that a fault leaves nothing for the next run
+}
+
+// A settings menu is built from what these tell, and rebuilt on the signal.
+TEST_F(Node, CoreOptionsTellAMenuWhatToShow) {
+    // clang-format off
+    retro_core_option_v2_category categories[] = {{"video", "V\xC3\xAD" "deo", "Imagem"}, {}};
+    retro_core_option_v2_definition definitions[] = {
+        {"scale", "Escala", "Tamanho", "Quanto", nullptr, "video", {{"1x", nullptr}, {"2x", "Dobro"}, {}}, "2x"}, {}};
+    // clang-format on
+    retro_core_options_v2 options{categories, definitions};
+    stand_in::reset();
+    ASSERT_TRUE(ti::as_core(
+        "retro_init", [&] { core->environment(RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2, &options); },
+        [&] { return node->load_core(text(core.path())); }));
+    ASSERT_EQ(stand_in::emitted().size(), 1u);
+    EXPECT_EQ(stand_in::emitted()[0].name, "core_options_changed");
+    const godot::Dictionary info = node->get_core_option_info("scale");
+    const std::pair<const char *, godot::Variant> expected[] = {
+        {"label", String("Escala")},
+        {"description", String("Quanto")},
+        {"label_in_category", String("Tamanho")},
+        {"category", String("video")},
+        {"visible", true},
+        {"default", String("2x")},
+        {"value", String("2x")},
+    };
+    for (const auto &[key, value] : expected) {
+        EXPECT_EQ(info[key], value) << key;
+    }
+    const godot::PackedStringArray values = info["values"], labels = info["value_labels"];
+    ASSERT_EQ(values.size() * 10 + labels.size(), 22);
+    EXPECT_EQ(values[0] + labels[0] + values[1] + labels[1], String("1x1x2xDobro"));
+    EXPECT_TRUE(node->get_core_option_info("Scale").is_empty());
+    const godot::Dictionary category = node->get_core_option_categories()[0];
+    EXPECT_EQ(String(category["key"]) + String(category["label"]) + String(category["description"]),
+              String(U"videoV\u00EDdeoImagem"));
+}
+
+// A core that opens its files through the frontend reads the pack itself.
+TEST_F(Node, ACoreReadsFilesOfThePackThroughTheVfs) {
+    stand_in::pack_directory() = dir.path("pack");
+    std::filesystem::create_directories(ti::path_of(dir.path("pack/cd/extra")));
+    ti::write_bytes(dir.path("pack/cd/track.bin"), {5, 6, 7});
+    ti::write_bytes(dir.path("pack/cd/extra/a.txt"), {1});
+    retro_vfs_interface_info info{3, nullptr};
+    ASSERT_TRUE(ti::as_core(
+        "retro_init", [&] { core->environment(RETRO_ENVIRONMENT_GET_VFS_INTERFACE, &info); },
+        [&] { return node->load_core(text(core.path())); }));
+    const retro_vfs_interface &vfs = *info.iface;
+    EXPECT_EQ(vfs.open("res://cd/track.bin", RETRO_VFS_FILE_ACCESS_READ_WRITE, 0), nullptr);
+    retro_vfs_file_handle *track = vfs.open("res://cd/track.bin", RETRO_VFS_FILE_ACCESS_READ, 0);
+    ASSERT_NE(track, nullptr);
+    std::uint8_t bytes[4] = {};
+    EXPECT_EQ(vfs.seek(track, 1, RETRO_VFS_SEEK_POSITION_START), 1);
+    EXPECT_EQ(vfs.read(track, bytes, sizeof bytes), 2);
+    EXPECT_EQ(bytes[0] * 10 + bytes[1], 67);
+    EXPECT_EQ(vfs.write(track, bytes, 1) + vfs.seek(track, -10, RETRO_VFS_SEEK_POSITION_CURRENT),
+              -2);
+    EXPECT_EQ(vfs.close(track), 0);
+    std::int32_t size = 0;
+    EXPECT_EQ(vfs.stat("res://cd/track.bin", &size) * 10 + size, RETRO_VFS_STAT_IS_VALID * 10 + 3);
+    EXPECT_EQ(vfs.stat("res://cd", nullptr), RETRO_VFS_STAT_IS_VALID | RETRO_VFS_STAT_IS_DIRECTORY);
+    EXPECT_EQ(vfs.mkdir("res://cd/new") + vfs.remove("res://cd/track.bin"), -2);
+    retro_vfs_dir_handle *listing = vfs.opendir("res://cd", false);
+    ASSERT_TRUE(listing != nullptr && vfs.readdir(listing));
+    EXPECT_STREQ(vfs.dirent_get_name(listing), "extra");
+    EXPECT_TRUE(vfs.dirent_is_dir(listing) && vfs.readdir(listing));
+    EXPECT_STREQ(vfs.dirent_get_name(listing), "track.bin");
+    EXPECT_TRUE(!vfs.dirent_is_dir(listing) && !vfs.readdir(listing));
+    EXPECT_EQ(vfs.closedir(listing), 0);
+}
+
+// Two discs; the second is in the tray.
+bool disc_ejected = false;
+unsigned disc = 0;
+std::string disc_added;
+
+TEST_F(Node, TheDiscTrayIsWorkedFromAScript) {
+    static const retro_disk_control_ext_callback tray{
+        [](bool ejected) { return (disc_ejected = ejected), true; },
+        [] { return disc_ejected; },
+        [] { return disc; },
+        [](unsigned index) { return (disc = index), true; },
+        [] { return 2u; },
+        [](unsigned, const retro_game_info *info) { return (disc_added = info->path), true; },
+        [] { return true; },
+        nullptr,
+        nullptr,
+        [](unsigned index, char *label, size_t length) {
+            return std::snprintf(label, length, "Disco %u", index) > 0;
+        }};
+    ASSERT_TRUE(ti::as_core(
+        "retro_init",
+        [&] { core->environment(RETRO_ENVIRONMENT_SET_DISK_CONTROL_EXT_INTERFACE, (void *)&tray); },
+        [&] { return node->load_core(text(core.path())); }));
+    EXPECT_FALSE(node->set_disk_index(1) || node->get_disk_count() != 0);
+    ASSERT_TRUE(node->load_game(text(rom)));
+    EXPECT_TRUE(node->set_disk_index(1) && !node->is_disk_ejected());
+    EXPECT_EQ(node->get_disk_index() * 10 + node->get_disk_count(), 12);
+    EXPECT_TRUE(node->set_disk_ejected(true) && node->is_disk_ejected());
+    EXPECT_EQ(node->get_disk_label(1), String("Disco 1"));
+    EXPECT_TRUE(node->add_disk(text(dir.path("disco \xC3\xB1.bin"))));
+    EXPECT_EQ(disc_added, dir.path("disco \xC3\xB1.bin"));
 }
 
 } // namespace

@@ -155,6 +155,7 @@ public:
         tell("rumble " + std::to_string(port) + " " + std::to_string(effect) + " " +
              number(strength));
     }
+    void core_options_changed() override { tell("options"); }
     static std::string number(double value) {
         char text[32];
         std::snprintf(text, sizeof text, "%g", value);

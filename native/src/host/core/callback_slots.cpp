@@ -89,6 +89,77 @@ template <std::size_t Slot> struct SlotFunctions {
             target->log_core_line(level, line);
         }
     }
+    // The player's files, from any thread; a call that comes as the player
+    // goes answers `failed`.
+    template <typename Result, typename Act> static Result with_files(Result failed, Act &&act) {
+        const std::shared_lock<std::shared_mutex> held(slot_leaving[Slot]);
+        Player *target = slot_players[Slot].load(std::memory_order_acquire);
+        return target != nullptr ? act(target->vfs()) : failed;
+    }
+    using File = retro_vfs_file_handle *;
+    using Directory = retro_vfs_dir_handle *;
+    static const char *get_path(File f) {
+        return with_files<const char *>(nullptr, [&](VfsFiles &v) { return v.path(f); });
+    }
+    static File open(const char *path, unsigned mode, unsigned) {
+        return with_files<File>(nullptr, [&](VfsFiles &v) { return v.open(path, mode); });
+    }
+    static int close(File f) {
+        return with_files(-1, [&](VfsFiles &v) { return v.close(f); });
+    }
+    static int64_t size(File f) {
+        return with_files<int64_t>(-1, [&](VfsFiles &v) { return v.size(f); });
+    }
+    static int64_t truncate(File f, int64_t length) {
+        return with_files<int64_t>(-1, [&](VfsFiles &v) { return v.truncate(f, length); });
+    }
+    static int64_t tell(File f) {
+        return with_files<int64_t>(-1, [&](VfsFiles &v) { return v.tell(f); });
+    }
+    static int64_t seek(File f, int64_t offset, int whence) {
+        return with_files<int64_t>(-1, [&](VfsFiles &v) { return v.seek(f, offset, whence); });
+    }
+    static int64_t read(File f, void *s, uint64_t length) {
+        return with_files<int64_t>(-1, [&](VfsFiles &v) { return v.read(f, s, length); });
+    }
+    static int64_t write(File f, const void *s, uint64_t length) {
+        return with_files<int64_t>(-1, [&](VfsFiles &v) { return v.write(f, s, length); });
+    }
+    static int flush(File f) {
+        return with_files(-1, [&](VfsFiles &v) { return v.flush(f); });
+    }
+    static int remove(const char *path) {
+        return with_files(-1, [&](VfsFiles &v) { return v.remove(path); });
+    }
+    static int rename(const char *from, const char *to) {
+        return with_files(-1, [&](VfsFiles &v) { return v.rename(from, to); });
+    }
+    static int stat(const char *path, int32_t *size) {
+        return with_files(0, [&](VfsFiles &v) { return v.stat(path, size); });
+    }
+    static int mkdir(const char *path) {
+        return with_files(-1, [&](VfsFiles &v) { return v.mkdir(path); });
+    }
+    static Directory opendir(const char *path, bool hidden) {
+        return with_files<Directory>(nullptr, [&](VfsFiles &v) { return v.opendir(path, hidden); });
+    }
+    static bool readdir(Directory d) {
+        return with_files(false, [&](VfsFiles &v) { return v.readdir(d); });
+    }
+    static const char *dirent_get_name(Directory d) {
+        return with_files<const char *>(nullptr, [&](VfsFiles &v) { return v.dirent_name(d); });
+    }
+    static bool dirent_is_dir(Directory d) {
+        return with_files(false, [&](VfsFiles &v) { return v.dirent_is_dir(d); });
+    }
+    static int closedir(Directory d) {
+        return with_files(-1, [&](VfsFiles &v) { return v.closedir(d); });
+    }
+    static inline retro_vfs_interface vfs = {
+        get_path, open,    close,           size,          tell,     seek, read,
+        write,    flush,   remove,          rename,        truncate, stat, mkdir,
+        opendir,  readdir, dirent_get_name, dirent_is_dir, closedir};
+
     static bool rumble(unsigned port, retro_rumble_effect effect, uint16_t strength) {
         const std::shared_lock<std::shared_mutex> held(slot_leaving[Slot]);
         Player *target = slot_players[Slot].load(std::memory_order_acquire);
@@ -102,7 +173,8 @@ constexpr std::array<CoreCallbacks, sizeof...(Slots)> make_slots(std::index_sequ
     return {{{&SlotFunctions<Slots>::environment, &SlotFunctions<Slots>::video_refresh,
               &SlotFunctions<Slots>::audio_sample, &SlotFunctions<Slots>::audio_sample_batch,
               &SlotFunctions<Slots>::input_poll, &SlotFunctions<Slots>::input_state,
-              &SlotFunctions<Slots>::log, &SlotFunctions<Slots>::rumble}...}};
+              &SlotFunctions<Slots>::log, &SlotFunctions<Slots>::rumble,
+              &SlotFunctions<Slots>::vfs}...}};
 }
 
 constexpr std::array<CoreCallbacks, callback_slot_count> slots =

@@ -23,6 +23,9 @@ struct CoreCallbacks {
     // thread, since they only record.
     retro_log_printf_t log;
     retro_set_rumble_state_t rumble;
+    // The VFS interface, taken from any thread, as cores read files from
+    // threads of their own.
+    retro_vfs_interface *vfs;
 };
 
 // How many players can have a core loaded at once.

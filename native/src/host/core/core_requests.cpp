@@ -38,6 +38,10 @@ void Player::forget_core_requests() {
     core_file_.clear();
     core_name_.clear();
     content_.forget();
+    options_display_callback_ = nullptr;
+    vfs_.close_all();
+    disk_control_ = {};
+    disk_paths_.clear();
 }
 
 } // namespace tovarune

@@ -21,6 +21,8 @@ public:
     // A motor of the pad on `port` (effect 0 strong, 1 weak) now runs at
     // `strength`, 0 to 1.
     virtual void rumble_changed(unsigned port, unsigned effect, double strength) = 0;
+    // The core declared its options, or showed or hid some of them.
+    virtual void core_options_changed() {}
 
 protected:
     ~PlayerEvents() = default;

@@ -16,6 +16,7 @@ bool get_variable(Player &player, void *data) {
 
 bool set_variables(Player &player, void *data) {
     player.options().declare(static_cast<const retro_variable *>(data));
+    player.tell_options_changed();
     return true;
 }
 

@@ -61,6 +61,18 @@ constexpr Command commands[] = {
     {RETRO_ENVIRONMENT_GET_LIBRETRO_PATH, get_libretro_path},
     {RETRO_ENVIRONMENT_SET_CONTENT_INFO_OVERRIDE, set_content_info_override},
     {RETRO_ENVIRONMENT_GET_GAME_INFO_EXT, get_game_info_ext},
+    {RETRO_ENVIRONMENT_GET_VFS_INTERFACE & ~RETRO_ENVIRONMENT_EXPERIMENTAL, get_vfs_interface},
+    {RETRO_ENVIRONMENT_SET_DISK_CONTROL_INTERFACE, set_disk_control_interface},
+    {RETRO_ENVIRONMENT_SET_DISK_CONTROL_EXT_INTERFACE, set_disk_control_ext_interface},
+    {RETRO_ENVIRONMENT_GET_DISK_CONTROL_INTERFACE_VERSION, get_disk_control_interface_version},
+    {RETRO_ENVIRONMENT_GET_CORE_OPTIONS_VERSION, get_core_options_version},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS, set_core_options},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_INTL, set_core_options_intl},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2, set_core_options_v2},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2_INTL, set_core_options_v2_intl},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_DISPLAY, set_core_options_display},
+    {RETRO_ENVIRONMENT_SET_CORE_OPTIONS_UPDATE_DISPLAY_CALLBACK,
+     set_core_options_update_display_callback},
 };
 
 } // namespace

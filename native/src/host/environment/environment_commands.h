@@ -37,6 +37,24 @@ bool get_variable(Player &player, void *data);
 bool set_variables(Player &player, void *data);
 bool get_variable_update(Player &player, void *data);
 
+// Core options of the later generations: labels, descriptions, categories,
+// translations and their display.
+bool get_core_options_version(Player &player, void *data);
+bool set_core_options(Player &player, void *data);
+bool set_core_options_intl(Player &player, void *data);
+bool set_core_options_v2(Player &player, void *data);
+bool set_core_options_v2_intl(Player &player, void *data);
+bool set_core_options_display(Player &player, void *data);
+bool set_core_options_update_display_callback(Player &player, void *data);
+
+// Files through the frontend: the VFS interface.
+bool get_vfs_interface(Player &player, void *data);
+
+// The disc tray of games of several discs.
+bool set_disk_control_interface(Player &player, void *data);
+bool set_disk_control_ext_interface(Player &player, void *data);
+bool get_disk_control_interface_version(Player &player, void *data);
+
 // Hardware rendering.
 bool set_hw_render(Player &player, void *data);
 bool get_preferred_hw_render(Player &player, void *data);

@@ -27,10 +27,16 @@ std::vector<std::string> OptionsStore::parse_choices(const char *declaration) {
     return choices;
 }
 
-void OptionsStore::declare(const retro_variable *variables) {
+void OptionsStore::clear() {
     values_.clear();
     choices_.clear();
+    details_.clear();
+    categories_.clear();
     updated_ = false;
+}
+
+void OptionsStore::declare(const retro_variable *variables) {
+    clear();
     if (variables == nullptr) {
         return;
     }
@@ -43,9 +49,54 @@ void OptionsStore::declare(const retro_variable *variables) {
             continue;
         }
         const std::string key = v->key;
+        CoreOptionDetails &details = details_[key];
+        const char *semicolon = std::strchr(v->value, ';');
+        details.label = semicolon != nullptr ? std::string(v->value, semicolon) : std::string();
+        details.default_value = choices.front();
+        details.value_labels = choices;
         values_[key] = choices.front();
         choices_[key] = std::move(choices);
     }
+}
+
+void OptionsStore::declare(std::vector<DeclaredOption> options,
+                           std::vector<CoreOptionCategory> categories) {
+    std::unordered_map<std::string, std::string> previous = std::move(values_);
+    clear();
+    categories_ = std::move(categories);
+    for (DeclaredOption &option : options) {
+        if (option.values.empty()) {
+            continue;
+        }
+        const auto &values = option.values;
+        std::string &fallback = option.details.default_value;
+        if (std::find(values.begin(), values.end(), fallback) == values.end()) {
+            fallback = values.front();
+        }
+        option.details.value_labels.resize(values.size());
+        std::string &value = values_[option.key];
+        const auto kept = previous.find(option.key);
+        value = kept != previous.end() &&
+                        std::find(values.begin(), values.end(), kept->second) != values.end()
+                    ? kept->second
+                    : option.details.default_value;
+        details_[option.key] = std::move(option.details);
+        choices_[option.key] = std::move(option.values);
+    }
+}
+
+const CoreOptionDetails *OptionsStore::details(const std::string &key) const {
+    const auto it = details_.find(key);
+    return it == details_.end() ? nullptr : &it->second;
+}
+
+bool OptionsStore::set_visible(const std::string &key, bool visible) {
+    const auto it = details_.find(key);
+    if (it == details_.end() || it->second.visible == visible) {
+        return false;
+    }
+    it->second.visible = visible;
+    return true;
 }
 
 const std::string *OptionsStore::value(const std::string &key) const {
