@@ -1,7 +1,7 @@
 // Each Debian libretro core plays a ROM we assembled ourselves (../roms),
 // driven through the node's scripting methods the way a game script drives it.
-#include "core/callbacks.h"
 #include "consoles.h"
+#include "core/callbacks.h"
 #include "libretro_player.h"
 #include "test_support.h"
 
