@@ -44,7 +44,8 @@ extends Control
 signal game_loaded
 ## Emitted when [method load_game] fails, with the reason as [method LibretroPlayer.get_last_error]
 ## gives it on the first line (scripts may compare it); when the core logged a warning or an error
-## meanwhile, its last one follows on a second line: the core's own reason. Nothing stays loaded.
+## meanwhile (or the player said why it could not open the game), its last one follows on a
+## second line: the cause to fix. Nothing stays loaded.
 signal load_failed(message: String)
 ## Emitted when the core shut its game down by itself (a quit option of the game's own menu). The
 ## screen has unloaded the game and the core, writing the battery save, as [method unload_game] does.

@@ -308,6 +308,8 @@ private:
     // The game's bytes where the core reads them: `need_fullpath` says
     // whether it opens the file itself. False with last_error_ set.
     bool read_game(const Location &file, bool need_fullpath);
+    // Sets last_error_ to `message`, logs the cause as a warning; false.
+    bool refuse_game(const char *message, const std::string &cause);
     bool disk_control_ready() const;
 
     mutable std::recursive_mutex mutex_;

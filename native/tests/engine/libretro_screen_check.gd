@@ -39,7 +39,8 @@ func _initialize() -> void:
 	failed.rom_path = "/no/such/game.gb"
 	failed.load_game()
 	check("failed loads", messages == ["Nao foi possivel carregar o core Libretro: /no/such/core.so",
-		"Nao foi possivel abrir a ROM."] and not failed.player.is_core_loaded(), messages)
+		"Nao foi possivel abrir a ROM.\n/no/such/game.gb: o arquivo nao existe"]
+		and not failed.player.is_core_loaded(), messages)
 	var events := InputMap.action_get_events(&"tovarune_a")
 	check("input actions", all_actions_added() and events.size() == 2
 		and (events[0] as InputEventKey).physical_keycode == KEY_X

@@ -81,17 +81,28 @@ TEST_F(GameLifecycle, LoadsTheBytesOrThePathAndSaysWhyNot) {
     EXPECT_EQ(core->game_data, nullptr);
     core->need_fullpath = false;
 
+    // The message scripts compare, and the cause in the log (the core's own
+    // refusal is the core's to explain).
     write_bytes(dir.path("empty"), {});
-    const std::tuple<std::string, bool, const char *> failures[] = {
-        {dir.path("missing"), true, "Nao foi possivel abrir a ROM."},
-        {dir.path("empty"), true, "A ROM esta vazia ou nao pode ser lida."},
-        {rom, false, "O core Snes9x recusou a ROM."},
+    std::filesystem::create_directory(path_of(dir.path("folder")));
+    RecordingEvents events;
+    player.set_events(&events);
+    const std::tuple<std::string, bool, const char *, const char *> failures[] = {
+        {dir.path("missing"), true, "Nao foi possivel abrir a ROM.", "o arquivo nao existe"},
+        {dir.path("folder"), true, "Nao foi possivel abrir a ROM.",
+         "nao e um arquivo, ou nao ha permissao para le-lo"},
+        {dir.path("empty"), true, "A ROM esta vazia ou nao pode ser lida.", "o arquivo esta vazio"},
+        {rom, false, "O core Snes9x recusou a ROM.", nullptr},
     };
-    for (const auto &[path, accept, error] : failures) {
+    for (const auto &[path, accept, error, cause] : failures) {
         core->accept_game = accept;
+        events.lines.clear();
         EXPECT_FALSE(player.load_game(path));
         EXPECT_EQ(player.last_error(), error);
         EXPECT_FALSE(player.is_game_loaded());
+        const std::vector<std::pair<unsigned, std::string>> said = {
+            {RETRO_LOG_WARN, path + ": " + (cause != nullptr ? cause : "")}};
+        EXPECT_EQ(events.lines, cause != nullptr ? said : decltype(said){}) << path;
     }
 }
 

@@ -30,8 +30,8 @@ bool Player::load_game(const std::string &path) {
     // given none, as a null game; no core ever sees an empty path.
     const bool no_content = path.empty();
     if (no_content && !content_.supports_no_game()) {
-        last_error_ = "Nao foi possivel abrir a ROM.";
-        return false;
+        return refuse_game("Nao foi possivel abrir a ROM.",
+                           "o core precisa de um jogo: ele nao disse que roda sem conteudo");
     }
     retro_game_info game{};
     if (!no_content) {
@@ -123,13 +123,17 @@ bool Player::read_game(const Location &file, bool need_fullpath) {
         const ReadResult read = file.packed ? engine_files_->read_packed(rom_path_, rom_data_)
                                             : read_file(file.path, rom_data_);
         if (read == ReadResult::not_found || read == ReadResult::open_failed) {
-            last_error_ = "Nao foi possivel abrir a ROM.";
-            return false;
+            return refuse_game("Nao foi possivel abrir a ROM.",
+                               read == ReadResult::not_found
+                                   ? "o arquivo nao existe"
+                                   : "nao e um arquivo, ou nao ha permissao para le-lo");
         }
         if (read != ReadResult::ok || rom_data_.empty()) {
             release_rom_data();
-            last_error_ = "A ROM esta vazia ou nao pode ser lida.";
-            return false;
+            return refuse_game("A ROM esta vazia ou nao pode ser lida.",
+                               rom_data_.empty() && read == ReadResult::ok
+                                   ? "o arquivo esta vazio"
+                                   : "a leitura do arquivo falhou, ou ele e grande demais");
         }
     }
     if (need_fullpath && file.packed) {
@@ -138,11 +142,19 @@ bool Player::read_game(const Location &file, bool need_fullpath) {
                                  rom_data_, game_copy_);
         release_rom_data();
         if (game_path_.empty()) {
-            last_error_ = "Nao foi possivel abrir a ROM.";
-            return false;
+            return refuse_game("Nao foi possivel abrir a ROM.",
+                               "a copia do jogo para o core abrir nao pode ser feita em " +
+                                   unpacked_directory());
         }
     }
     return true;
+}
+
+// The first line is the one scripts compare; the log says what to fix.
+bool Player::refuse_game(const char *message, const std::string &cause) {
+    last_error_ = message;
+    log_core_line(RETRO_LOG_WARN, (rom_path_.empty() ? cause : rom_path_ + ": " + cause).c_str());
+    return false;
 }
 
 void Player::run_frame() {
