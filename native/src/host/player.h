@@ -361,6 +361,9 @@ private:
     const EngineFiles *engine_files_ = nullptr;
     PlayerEvents *events_ = nullptr;
     std::atomic<bool> told_of_other_threads_{false};
+    // Warnings and errors logged so far: a refusal the core did not explain
+    // is explained by the player.
+    std::atomic<unsigned> problems_logged_{0};
     // What the core asked of the frontend, for as long as it is loaded.
     FrameCallbacks frame_callbacks_;
     MemoryMaps memory_maps_;

@@ -7,6 +7,9 @@ void Player::log_core_line(unsigned level, const char *line) {
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
         message.pop_back();
     }
+    if (level >= RETRO_LOG_WARN) {
+        ++problems_logged_;
+    }
     if (events_ != nullptr && !message.empty()) {
         events_->core_logged(level, message);
     }

@@ -53,10 +53,15 @@ bool Player::load_game(const std::string &path) {
     }
 
     std::unique_lock<std::mutex> serial(core_lifecycle_mutex());
+    const unsigned problems_before = problems_logged_;
     if (!call_core(core_api_.retro_load_game, no_content ? nullptr : &game)) {
         serial.unlock();
         last_error_ =
             hardware_render_->context_failed() ? no_gl_context : "O core Snes9x recusou a ROM.";
+        if (problems_logged_ == problems_before) {
+            log_core_line(RETRO_LOG_WARN,
+                          (rom_path_ + ": o core recusou o jogo sem dizer por que").c_str());
+        }
         hardware_render_->forget();
         content_.forget_game();
         release_rom_data();
