@@ -305,8 +305,8 @@ func scene_is_right(image: Image) -> bool:
 	return red.r > 0.8 and red.g < 0.2 and back.b > 0.3 and back.r < 0.15
 
 
-# Bad content: each must be refused with one of the player's messages (or, for a
-# core that plays any bytes, played without a crash); what the core logged is shown.
+# Bad content: each must be refused with one of the player's messages and a log line
+# that says why (or, for a core that plays any bytes, played without a crash).
 func bad_content(player: LibretroPlayer, name: String, game: Variant) -> void:
 	var extensions: PackedStringArray = player.get_core_info().get("valid_extensions", [])
 	var extension: String = extensions[0] if not extensions.is_empty() else "bin"
@@ -341,8 +341,8 @@ func bad_content(player: LibretroPlayer, name: String, game: Variant) -> void:
 			print("note %s took %s as a game and played it" % [name, what])
 			player.unload_game()
 		else:
-			check("%s refuses %s" % [name, what], player.get_last_error() in REFUSALS,
-				[player.get_last_error(), said])
+			check("%s refuses %s" % [name, what], player.get_last_error() in REFUSALS
+				and not said.is_empty(), [player.get_last_error(), said])
 	# No content: a core that can start without a game starts, any other refuses.
 	var started := player.load_game("")
 	if CASES.get(name, {}).get("no_game", false):
